@@ -1,0 +1,114 @@
+#pragma once
+// The platform layer: the only operations the game and its engine need from the operating system.
+// A window with message polling and a quit request, a keyboard snapshot indexed by DirectInput key
+// codes, a direct "is it down now" test for three keys, a millisecond clock with waits, presenting an
+// 8-bit frame with its palette, and a text rasteriser. No SDL type appears here: the SDL2 backend and
+// the headless backend both implement this interface, and everything above it is backend-agnostic.
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace varnholt::platform {
+
+// DirectInput key codes: indices into the 256-byte keyboard snapshot.
+inline constexpr int DIK_ESCAPE = 0x01;
+inline constexpr int DIK_BACK = 0x0E;
+inline constexpr int DIK_RETURN = 0x1C;
+inline constexpr int DIK_SPACE = 0x39;
+inline constexpr int DIK_UP = 0xC8;
+inline constexpr int DIK_LEFT = 0xCB;
+inline constexpr int DIK_RIGHT = 0xCD;
+inline constexpr int DIK_DOWN = 0xD0;
+
+// Keys that the game tests directly, outside the snapshot.
+enum class DirectKey { Escape, Space, Return };
+
+// One palette entry as the display keeps it: red, green, blue, flags (4 bytes, in that order).
+struct PaletteEntry {
+  std::uint8_t red = 0;
+  std::uint8_t green = 0;
+  std::uint8_t blue = 0;
+  std::uint8_t flags = 0;
+};
+static_assert(sizeof(PaletteEntry) == 4);
+
+// Window messages the game's loop sees. Destroy is the request to end (Escape, the close button,
+// SIGINT/SIGTERM); the game answers it by posting Quit, which ends the loop on a later turn.
+enum class Message { None, Destroy, Quit };
+
+// An 8-bit frame handed to present(): `height` rows of `width` palette indices, `pitch` bytes apart.
+struct Frame {
+  const std::uint8_t* pixels = nullptr;
+  int width = 0;
+  int height = 0;
+  int pitch = 0;
+  const PaletteEntry* palette = nullptr;  // 256 entries
+};
+
+// A line of text rendered without anti-aliasing: one byte per pixel, non-zero where there is ink.
+// The mask's top-left pixel is drawn at the position the text is drawn at.
+struct TextMask {
+  int width = 0;
+  int height = 0;
+  std::vector<std::uint8_t> ink;
+};
+
+// Turns text into ink masks in the one font of the game. Implementations cache glyphs, so drawing the
+// same text every frame does not rasterise it again.
+class TextRasterizer {
+ public:
+  virtual ~TextRasterizer() = default;
+  // Renders `text` on one line into `out`. Returns false (and leaves `out` empty) when there is
+  // nothing to draw.
+  virtual bool render(std::string_view text, TextMask& out) = 0;
+  // Distance in pixels from one line of text to the next; fits the game's 15-pixel layout.
+  virtual int lineHeight() const = 0;
+};
+
+class Platform {
+ public:
+  virtual ~Platform() = default;
+
+  // Opens the borderless window of the given size (or, headless, nothing). False on failure, with
+  // lastError() saying why.
+  virtual bool openWindow(std::string_view title, int width, int height) = 0;
+  virtual void closeWindow() = 0;
+  virtual void hideMousePointer() = 0;
+
+  // Takes at most one pending message; Message::None when there is none. Never blocks.
+  virtual Message peekMessage() = 0;
+  // Appends a message to the queue (the game posts Destroy on Escape/Space and Quit in answer to Destroy).
+  virtual void postMessage(Message message) = 0;
+
+  // Keyboard: fills the 256-byte snapshot indexed by DirectInput key code, non-zero meaning down.
+  virtual bool readKeyboard(std::uint8_t (&state)[256]) = 0;
+  // Whether the key is down at this moment.
+  virtual bool isKeyDown(DirectKey key) = 0;
+
+  // Milliseconds since some fixed start; wraps at 2^32.
+  virtual std::uint32_t ticks() = 0;
+  // Returns once ticks() has reached `deadline` (compared wrap-safe: ticks() - deadline as a signed
+  // 32-bit difference is >= 0). SDL sleeps most of the wait and keeps the window responsive; headless
+  // moves its virtual clock straight to the deadline.
+  virtual void waitUntil(std::uint32_t deadline) = 0;
+
+  // Shows an 8-bit frame through its palette. False when it could not be shown.
+  virtual bool present(const Frame& frame) = 0;
+
+  // The font used for all text; null when it could not be loaded (lastError() names the font).
+  virtual TextRasterizer* textRasterizer() = 0;
+
+  // True once for every screenshot request the user made (F12) since the last call.
+  virtual bool takeScreenshotRequest() { return false; }
+
+  // A one-line description of the last failure.
+  virtual const std::string& lastError() const = 0;
+};
+
+// The platform the engine and the game use. Null until a backend is installed.
+Platform* current();
+void setCurrent(Platform* platform);
+
+}  // namespace varnholt::platform
