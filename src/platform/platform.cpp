@@ -7,7 +7,11 @@ namespace {
 Platform* installed = nullptr;
 }
 
-Platform* current() { return installed; }
-void setCurrent(Platform* platform) { installed = platform; }
+Platform* current() {
+  return installed;
+}
+void setCurrent(Platform* platform) {
+  installed = platform;
+}
 
 }  // namespace varnholt::platform

@@ -1,0 +1,163 @@
+// The windowless platform: virtual clock, scripted keys, captured frames.
+#include "platform/headless/headless_platform.h"
+
+#include <cstring>
+#include <fstream>
+
+namespace varnholt::platform {
+
+namespace {
+
+constexpr std::uint64_t FNV_OFFSET = 0xcbf29ce484222325ull;
+constexpr std::uint64_t FNV_PRIME = 0x100000001b3ull;
+
+std::uint64_t fnv1a(std::uint64_t hash, const std::uint8_t* bytes, std::size_t count) {
+  for (std::size_t i = 0; i < count; ++i) {
+    hash ^= bytes[i];
+    hash *= FNV_PRIME;
+  }
+  return hash;
+}
+
+std::uint64_t hashPixelsAndPalette(const std::uint8_t* pixels, int width, int height, std::ptrdiff_t pitch,
+                                   const PaletteEntry* palette) {
+  std::uint64_t hash = FNV_OFFSET;
+  for (int y = 0; y < height; ++y) hash = fnv1a(hash, pixels + y * pitch, static_cast<std::size_t>(width));
+  for (int i = 0; i < 256; ++i) {
+    const std::uint8_t entry[4] = {palette[i].red, palette[i].green, palette[i].blue, palette[i].flags};
+    hash = fnv1a(hash, entry, 4);
+  }
+  return hash;
+}
+
+bool validFrame(const Frame& frame) {
+  return frame.pixels != nullptr && frame.palette != nullptr && frame.width > 0 && frame.height > 0 &&
+         frame.pitch >= frame.width;
+}
+
+void putLittleEndian(std::vector<std::uint8_t>& out, std::uint32_t value, int bytes) {
+  for (int i = 0; i < bytes; ++i) out.push_back(static_cast<std::uint8_t>(value >> (8 * i)));
+}
+
+}  // namespace
+
+std::uint64_t hashFrame(const Frame& frame) {
+  if (!validFrame(frame)) return FNV_OFFSET;
+  return hashPixelsAndPalette(frame.pixels, frame.width, frame.height, frame.pitch, frame.palette);
+}
+
+std::uint64_t hashFrame(const CapturedFrame& frame) {
+  return hashPixelsAndPalette(frame.pixels.data(), frame.width, frame.height, frame.width,
+                              frame.palette.data());
+}
+
+bool writeFrameBmp(const CapturedFrame& frame, const std::string& path, std::string& error) {
+  if (frame.width <= 0 || frame.height <= 0 ||
+      frame.pixels.size() != static_cast<std::size_t>(frame.width) * frame.height) {
+    error = "no frame to write to " + path;
+    return false;
+  }
+  const std::uint32_t rowBytes = (static_cast<std::uint32_t>(frame.width) + 3u) & ~3u;
+  const std::uint32_t imageBytes = rowBytes * static_cast<std::uint32_t>(frame.height);
+  const std::uint32_t dataOffset = 14 + 40 + 1024;
+  std::vector<std::uint8_t> out;
+  out.reserve(dataOffset + imageBytes);
+  out.push_back('B');
+  out.push_back('M');
+  putLittleEndian(out, dataOffset + imageBytes, 4);
+  putLittleEndian(out, 0, 4);
+  putLittleEndian(out, dataOffset, 4);
+  putLittleEndian(out, 40, 4);
+  putLittleEndian(out, static_cast<std::uint32_t>(frame.width), 4);
+  putLittleEndian(out, static_cast<std::uint32_t>(frame.height), 4);
+  putLittleEndian(out, 1, 2);
+  putLittleEndian(out, 8, 2);
+  putLittleEndian(out, 0, 4);
+  putLittleEndian(out, imageBytes, 4);
+  putLittleEndian(out, 2835, 4);
+  putLittleEndian(out, 2835, 4);
+  putLittleEndian(out, 256, 4);
+  putLittleEndian(out, 0, 4);
+  for (const PaletteEntry& entry : frame.palette) {
+    out.push_back(entry.blue);
+    out.push_back(entry.green);
+    out.push_back(entry.red);
+    out.push_back(0);
+  }
+  for (int y = frame.height - 1; y >= 0; --y) {
+    const std::uint8_t* row = frame.pixels.data() + static_cast<std::size_t>(y) * frame.width;
+    out.insert(out.end(), row, row + frame.width);
+    out.insert(out.end(), rowBytes - static_cast<std::uint32_t>(frame.width), 0);
+  }
+  std::ofstream file(path, std::ios::binary | std::ios::trunc);
+  file.write(reinterpret_cast<const char*>(out.data()), static_cast<std::streamsize>(out.size()));
+  file.close();
+  if (!file) {
+    error = "cannot write " + path;
+    return false;
+  }
+  return true;
+}
+
+bool HeadlessPlatform::openWindow(std::string_view title, int width, int height) {
+  if (width <= 0 || height <= 0) {
+    lastError_ = "window size " + std::to_string(width) + "x" + std::to_string(height) + " is not positive";
+    return false;
+  }
+  title_ = std::string(title);
+  width_ = width;
+  height_ = height;
+  windowOpen_ = true;
+  return true;
+}
+
+void HeadlessPlatform::closeWindow() {
+  windowOpen_ = false;
+}
+
+bool HeadlessPlatform::readKeyboard(std::uint8_t (&state)[256]) {
+  ++keyboardReads_;
+  std::memset(state, 0, sizeof state);
+  if (keyboardHook_) keyboardHook_(state);
+  return true;
+}
+
+bool HeadlessPlatform::isKeyDown(DirectKey key) {
+  return keyDownHook_ ? keyDownHook_(key) : false;
+}
+
+void HeadlessPlatform::waitUntil(std::uint32_t deadline) {
+  if (static_cast<std::int32_t>(deadline - now_) > 0) now_ = deadline;
+}
+
+bool HeadlessPlatform::present(const Frame& frame) {
+  if (!validFrame(frame)) {
+    lastError_ = "present: frame without pixels or palette, or with a bad size or pitch";
+    return false;
+  }
+  lastFrame_.width = frame.width;
+  lastFrame_.height = frame.height;
+  lastFrame_.pixels.resize(static_cast<std::size_t>(frame.width) * frame.height);
+  for (int y = 0; y < frame.height; ++y) {
+    std::memcpy(lastFrame_.pixels.data() + static_cast<std::size_t>(y) * frame.width,
+                frame.pixels + static_cast<std::ptrdiff_t>(y) * frame.pitch,
+                static_cast<std::size_t>(frame.width));
+  }
+  std::memcpy(lastFrame_.palette.data(), frame.palette, sizeof(PaletteEntry) * 256);
+  ++presentCount_;
+  now_ += presentStep_;
+  if (presentHook_) presentHook_(lastFrame_);
+  return true;
+}
+
+TextRasterizer* HeadlessPlatform::textRasterizer() {
+  return font_.get(lastError_);
+}
+
+bool HeadlessPlatform::takeScreenshotRequest() {
+  const bool requested = screenshotRequested_;
+  screenshotRequested_ = false;
+  return requested;
+}
+
+}  // namespace varnholt::platform

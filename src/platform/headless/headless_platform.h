@@ -1,0 +1,107 @@
+#pragma once
+// A platform with no window, for tests and the replay runner. Time is virtual: it starts at a chosen
+// tick, a wait jumps straight to its deadline and every presented frame moves it on by a small step, so
+// a loop that shows pictures until a key comes still sees time pass. Keys come from hooks the caller
+// sets; every presented frame is copied so the caller can hash it or write it out as a BMP.
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "platform/font/font_rasterizer.h"
+#include "platform/message_queue.h"
+#include "platform/platform.h"
+
+namespace varnholt::platform {
+
+// A presented frame as the headless platform keeps it: rows packed (pitch == width).
+struct CapturedFrame {
+  int width = 0;
+  int height = 0;
+  std::vector<std::uint8_t> pixels;
+  std::array<PaletteEntry, 256> palette{};
+};
+
+// FNV-1a (64-bit) over the width x height palette indices row by row, then the 256 palette entries'
+// four bytes each (red, green, blue, flags). Rows are read `pitch` bytes apart, so padding is ignored.
+std::uint64_t hashFrame(const Frame& frame);
+std::uint64_t hashFrame(const CapturedFrame& frame);
+
+// Writes the frame as an uncompressed bottom-up 8-bit BMP with its 256-colour table. False with `error`
+// set when the file cannot be written.
+bool writeFrameBmp(const CapturedFrame& frame, const std::string& path, std::string& error);
+
+class HeadlessPlatform : public Platform {
+ public:
+  using KeyboardHook = std::function<void(std::uint8_t (&state)[256])>;
+  using KeyDownHook = std::function<bool(DirectKey key)>;
+  using PresentHook = std::function<void(const CapturedFrame& frame)>;
+
+  // Milliseconds a present() adds to the virtual clock unless set otherwise.
+  static constexpr std::uint32_t DEFAULT_PRESENT_STEP = 1;
+
+  explicit HeadlessPlatform(std::uint32_t startTicks = 0) : now_(startTicks) {}
+
+  bool openWindow(std::string_view title, int width, int height) override;
+  void closeWindow() override;
+  void hideMousePointer() override { pointerHidden_ = true; }
+
+  Message peekMessage() override { return messages_.take(); }
+  void postMessage(Message message) override { messages_.post(message); }
+
+  // Clears the snapshot, then lets the keyboard hook fill it.
+  bool readKeyboard(std::uint8_t (&state)[256]) override;
+  bool isKeyDown(DirectKey key) override;
+
+  std::uint32_t ticks() override { return now_; }
+  void waitUntil(std::uint32_t deadline) override;
+
+  bool present(const Frame& frame) override;
+  TextRasterizer* textRasterizer() override;
+  bool takeScreenshotRequest() override;
+  const std::string& lastError() const override { return lastError_; }
+
+  // Caller controls.
+  void setKeyboardHook(KeyboardHook hook) { keyboardHook_ = std::move(hook); }
+  void setKeyDownHook(KeyDownHook hook) { keyDownHook_ = std::move(hook); }
+  void setPresentHook(PresentHook hook) { presentHook_ = std::move(hook); }
+  void setTicks(std::uint32_t ticks) { now_ = ticks; }
+  void advance(std::uint32_t milliseconds) { now_ += milliseconds; }
+  void setPresentStep(std::uint32_t milliseconds) { presentStep_ = milliseconds; }
+  void setFontPath(std::string path) { font_.setPath(std::move(path)); }
+  void requestScreenshot() { screenshotRequested_ = true; }
+
+  // What the game did.
+  bool windowOpen() const { return windowOpen_; }
+  const std::string& windowTitle() const { return title_; }
+  int windowWidth() const { return width_; }
+  int windowHeight() const { return height_; }
+  bool mousePointerHidden() const { return pointerHidden_; }
+  bool hasFrame() const { return presentCount_ > 0; }
+  const CapturedFrame& lastFrame() const { return lastFrame_; }
+  std::uint64_t presentCount() const { return presentCount_; }
+  std::uint64_t keyboardReads() const { return keyboardReads_; }
+
+ private:
+  MessageQueue messages_;
+  std::uint32_t now_;
+  std::uint32_t presentStep_ = DEFAULT_PRESENT_STEP;
+  KeyboardHook keyboardHook_;
+  KeyDownHook keyDownHook_;
+  PresentHook presentHook_;
+  CapturedFrame lastFrame_;
+  std::uint64_t presentCount_ = 0;
+  std::uint64_t keyboardReads_ = 0;
+  LazyGameFont font_;
+  std::string lastError_;
+  std::string title_;
+  int width_ = 0;
+  int height_ = 0;
+  bool windowOpen_ = false;
+  bool pointerHidden_ = false;
+  bool screenshotRequested_ = false;
+};
+
+}  // namespace varnholt::platform

@@ -1,0 +1,13 @@
+#pragma once
+// Translation from SDL's physical key positions (scancodes) to DirectInput key codes. Both name the key
+// by where it sits on the keyboard, not by what it types, so a table from one to the other keeps the
+// game's keys on the same physical keys under every layout.
+
+#include <cstdint>
+
+namespace varnholt::platform {
+
+// The DirectInput code of an SDL scancode, or 0 for keys DirectInput's keyboard has no code for.
+std::uint8_t directInputCode(int sdlScancode);
+
+}  // namespace varnholt::platform

@@ -1,0 +1,404 @@
+// The SDL2 window, renderer, palette conversion, keyboard and clock.
+#include "platform/sdl/sdl_platform.h"
+
+#include <SDL2/SDL.h>
+
+#include <algorithm>
+#include <array>
+#include <atomic>
+#include <csignal>
+#include <cstring>
+#include <thread>
+#include <vector>
+
+#include "platform/font/font_rasterizer.h"
+#include "platform/message_queue.h"
+#include "platform/sdl/keymap.h"
+#include "platform/viewport.h"
+
+namespace varnholt::platform {
+
+namespace {
+
+// Set from the signal handler, turned into Message::Destroy by the next event pump.
+std::atomic<bool> quitSignalled{false};
+static_assert(std::atomic<bool>::is_always_lock_free);
+
+extern "C" void onQuitSignal(int) {
+  quitSignalled.store(true);
+}
+
+// Installs the quit handlers for SIGINT and SIGTERM and puts the previous ones back when destroyed.
+class QuitSignalHandlers {
+ public:
+  QuitSignalHandlers() {
+    struct sigaction action {};
+    action.sa_handler = onQuitSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    installed_[0] = sigaction(SIGINT, &action, &previous_[0]) == 0;
+    installed_[1] = sigaction(SIGTERM, &action, &previous_[1]) == 0;
+  }
+  ~QuitSignalHandlers() {
+    if (installed_[0]) sigaction(SIGINT, &previous_[0], nullptr);
+    if (installed_[1]) sigaction(SIGTERM, &previous_[1], nullptr);
+  }
+  QuitSignalHandlers(const QuitSignalHandlers&) = delete;
+  QuitSignalHandlers& operator=(const QuitSignalHandlers&) = delete;
+
+ private:
+  struct sigaction previous_[2]{};
+  bool installed_[2] = {false, false};
+};
+
+// One reference on SDL's video subsystem.
+class VideoSubsystem {
+ public:
+  VideoSubsystem() = default;
+  ~VideoSubsystem() { SDL_QuitSubSystem(SDL_INIT_VIDEO); }
+  VideoSubsystem(const VideoSubsystem&) = delete;
+  VideoSubsystem& operator=(const VideoSubsystem&) = delete;
+};
+
+struct WindowDeleter {
+  void operator()(SDL_Window* window) const { SDL_DestroyWindow(window); }
+};
+struct RendererDeleter {
+  void operator()(SDL_Renderer* renderer) const { SDL_DestroyRenderer(renderer); }
+};
+struct TextureDeleter {
+  void operator()(SDL_Texture* texture) const { SDL_DestroyTexture(texture); }
+};
+
+constexpr Uint32 TEXTURE_FORMAT = SDL_PIXELFORMAT_ARGB8888;
+
+bool isEnter(SDL_Scancode scancode) {
+  return scancode == SDL_SCANCODE_RETURN || scancode == SDL_SCANCODE_KP_ENTER;
+}
+
+}  // namespace
+
+struct SdlPlatform::State {
+  SdlOptions options;
+  std::string lastError;
+  MessageQueue messages;
+  LazyGameFont font;
+
+  // Declared in the order they are created; destroyed in reverse.
+  std::unique_ptr<VideoSubsystem> video;
+  std::unique_ptr<QuitSignalHandlers> signals;
+  std::unique_ptr<SDL_Window, WindowDeleter> window;
+  std::unique_ptr<SDL_Renderer, RendererDeleter> renderer;
+  std::unique_ptr<SDL_Texture, TextureDeleter> texture;
+  int textureWidth = 0;
+  int textureHeight = 0;
+  bool textureFilled = false;
+
+  // Palette conversion: rebuilt only when the frame's palette differs from the one it was built from.
+  std::array<Uint32, 256> lookup{};
+  std::array<PaletteEntry, 256> lookupPalette{};
+  bool lookupValid = false;
+
+  // Keys held down, by SDL scancode, as the key events report them. An Enter that switched the display
+  // mode (Alt+Enter) is hidden from the game until it is released.
+  std::array<bool, SDL_NUM_SCANCODES> down{};
+  std::array<bool, SDL_NUM_SCANCODES> hidden{};
+
+  bool fullscreen = false;
+  bool pointerHidden = false;
+  bool screenshotRequested = false;
+
+  void postQuitRequest() {
+    if (!messages.contains(Message::Destroy)) messages.post(Message::Destroy);
+  }
+
+  bool ensureTexture(int width, int height) {
+    if (texture && textureWidth == width && textureHeight == height) return true;
+    texture.reset(
+        SDL_CreateTexture(renderer.get(), TEXTURE_FORMAT, SDL_TEXTUREACCESS_STREAMING, width, height));
+    textureFilled = false;
+    if (!texture) {
+      lastError = std::string("cannot create the frame texture: ") + SDL_GetError();
+      return false;
+    }
+    SDL_SetTextureScaleMode(texture.get(), SDL_ScaleModeNearest);
+    textureWidth = width;
+    textureHeight = height;
+    return true;
+  }
+
+  void rebuildLookup(const PaletteEntry* palette) {
+    if (lookupValid && std::memcmp(lookupPalette.data(), palette, sizeof(PaletteEntry) * 256) == 0) return;
+    std::memcpy(lookupPalette.data(), palette, sizeof(PaletteEntry) * 256);
+    for (std::size_t i = 0; i < 256; ++i) {
+      lookup[i] = 0xFF000000u | (Uint32{palette[i].red} << 16) | (Uint32{palette[i].green} << 8) |
+                  Uint32{palette[i].blue};
+    }
+    lookupValid = true;
+  }
+
+  // Draws the texture letterboxed into the window; black when no frame has been shown yet.
+  void redraw() {
+    if (!renderer) return;
+    SDL_SetRenderDrawColor(renderer.get(), 0, 0, 0, 255);
+    SDL_RenderClear(renderer.get());
+    if (texture && textureFilled) {
+      int outputWidth = 0;
+      int outputHeight = 0;
+      SDL_GetRendererOutputSize(renderer.get(), &outputWidth, &outputHeight);
+      const ViewportRect place = fitFrame(outputWidth, outputHeight, textureWidth, textureHeight);
+      const SDL_Rect target{place.x, place.y, place.width, place.height};
+      SDL_RenderCopy(renderer.get(), texture.get(), nullptr, &target);
+    }
+    SDL_RenderPresent(renderer.get());
+  }
+
+  void toggleFullscreen() {
+    if (!window) return;
+    const Uint32 flags = fullscreen ? 0 : SDL_WINDOW_FULLSCREEN_DESKTOP;
+    if (SDL_SetWindowFullscreen(window.get(), flags) == 0) fullscreen = !fullscreen;
+    redraw();
+  }
+
+  void handle(const SDL_Event& event) {
+    switch (event.type) {
+      case SDL_QUIT:
+        postQuitRequest();
+        break;
+      case SDL_WINDOWEVENT:
+        if (event.window.event == SDL_WINDOWEVENT_CLOSE) {
+          postQuitRequest();
+        } else if (event.window.event == SDL_WINDOWEVENT_EXPOSED ||
+                   event.window.event == SDL_WINDOWEVENT_SIZE_CHANGED) {
+          redraw();
+        }
+        break;
+      case SDL_RENDER_TARGETS_RESET:
+      case SDL_RENDER_DEVICE_RESET:
+        // The texture's contents are gone; the next present fills a new one.
+        texture.reset();
+        break;
+      case SDL_KEYDOWN: {
+        const SDL_Scancode scancode = event.key.keysym.scancode;
+        if (scancode < 0 || scancode >= SDL_NUM_SCANCODES) break;
+        down[scancode] = true;
+        if (event.key.repeat != 0) break;
+        if (scancode == SDL_SCANCODE_F11) {
+          toggleFullscreen();
+        } else if (isEnter(scancode) && (event.key.keysym.mod & KMOD_ALT) != 0) {
+          hidden[scancode] = true;
+          toggleFullscreen();
+        } else if (scancode == SDL_SCANCODE_F12) {
+          screenshotRequested = true;
+        }
+        break;
+      }
+      case SDL_KEYUP: {
+        const SDL_Scancode scancode = event.key.keysym.scancode;
+        if (scancode < 0 || scancode >= SDL_NUM_SCANCODES) break;
+        down[scancode] = false;
+        hidden[scancode] = false;
+        break;
+      }
+      default:
+        break;
+    }
+  }
+
+  void pump() {
+    if (quitSignalled.exchange(false)) postQuitRequest();
+    if (!video) return;
+    SDL_Event event;
+    while (SDL_PollEvent(&event) != 0) handle(event);
+    if (quitSignalled.exchange(false)) postQuitRequest();
+  }
+
+  bool visibleDown(SDL_Scancode scancode) const { return down[scancode] && !hidden[scancode]; }
+};
+
+SdlPlatform::SdlPlatform(SdlOptions options) : state_(std::make_unique<State>()) {
+  state_->options = options;
+}
+
+SdlPlatform::~SdlPlatform() {
+  closeWindow();
+}
+
+bool SdlPlatform::openWindow(std::string_view title, int width, int height) {
+  State& s = *state_;
+  closeWindow();
+  if (width <= 0 || height <= 0) {
+    s.lastError = "window size " + std::to_string(width) + "x" + std::to_string(height) + " is not positive";
+    return false;
+  }
+  // The game takes SIGINT and SIGTERM itself (as a quit request), and a desktop compositor must stay on
+  // so that switching to and from the game stays smooth.
+  SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+  SDL_SetHint(SDL_HINT_VIDEO_X11_NET_WM_BYPASS_COMPOSITOR, "0");
+  SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "nearest");
+  if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
+    s.lastError = std::string("cannot start SDL video: ") + SDL_GetError();
+    return false;
+  }
+  s.video = std::make_unique<VideoSubsystem>();
+
+  const std::string name(title);
+  const Uint32 flags = SDL_WINDOW_RESIZABLE | (s.options.windowed ? 0 : SDL_WINDOW_FULLSCREEN_DESKTOP);
+  s.window.reset(
+      SDL_CreateWindow(name.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, width, height, flags));
+  if (!s.window) {
+    s.lastError = std::string("cannot create the window: ") + SDL_GetError();
+    closeWindow();
+    return false;
+  }
+  s.fullscreen = !s.options.windowed;
+  s.renderer.reset(SDL_CreateRenderer(s.window.get(), -1, 0));
+  if (!s.renderer) s.renderer.reset(SDL_CreateRenderer(s.window.get(), -1, SDL_RENDERER_SOFTWARE));
+  if (!s.renderer) {
+    s.lastError = std::string("cannot create a renderer: ") + SDL_GetError();
+    closeWindow();
+    return false;
+  }
+  if (!s.ensureTexture(width, height)) {
+    closeWindow();
+    return false;
+  }
+  SDL_StopTextInput();
+  if (s.pointerHidden) SDL_ShowCursor(SDL_DISABLE);
+  s.signals = std::make_unique<QuitSignalHandlers>();
+  s.redraw();
+  return true;
+}
+
+void SdlPlatform::closeWindow() {
+  State& s = *state_;
+  s.signals.reset();
+  s.texture.reset();
+  s.renderer.reset();
+  s.window.reset();
+  s.video.reset();
+  s.textureWidth = s.textureHeight = 0;
+  s.textureFilled = false;
+  s.lookupValid = false;
+  s.down.fill(false);
+  s.hidden.fill(false);
+}
+
+void SdlPlatform::hideMousePointer() {
+  state_->pointerHidden = true;
+  if (state_->video) SDL_ShowCursor(SDL_DISABLE);
+}
+
+Message SdlPlatform::peekMessage() {
+  state_->pump();
+  return state_->messages.take();
+}
+
+void SdlPlatform::postMessage(Message message) {
+  state_->messages.post(message);
+}
+
+bool SdlPlatform::readKeyboard(std::uint8_t (&state)[256]) {
+  State& s = *state_;
+  s.pump();
+  std::memset(state, 0, sizeof state);
+  for (int scancode = 0; scancode < SDL_NUM_SCANCODES; ++scancode) {
+    if (!s.visibleDown(static_cast<SDL_Scancode>(scancode))) continue;
+    if (const std::uint8_t code = directInputCode(scancode); code != 0) state[code] = 0x80;
+  }
+  return true;
+}
+
+bool SdlPlatform::isKeyDown(DirectKey key) {
+  State& s = *state_;
+  s.pump();
+  switch (key) {
+    case DirectKey::Escape:
+      return s.visibleDown(SDL_SCANCODE_ESCAPE);
+    case DirectKey::Space:
+      return s.visibleDown(SDL_SCANCODE_SPACE);
+    case DirectKey::Return:
+      return s.visibleDown(SDL_SCANCODE_RETURN) || s.visibleDown(SDL_SCANCODE_KP_ENTER);
+  }
+  return false;
+}
+
+std::uint32_t SdlPlatform::ticks() {
+  return static_cast<std::uint32_t>(SDL_GetTicks64());
+}
+
+void SdlPlatform::waitUntil(std::uint32_t deadline) {
+  // Sleep in short slices, handling window events between them, until about a millisecond is left;
+  // spin for that last part so the wait ends on time.
+  constexpr std::int32_t LONGEST_SLEEP_MS = 5;
+  for (;;) {
+    state_->pump();
+    const auto remaining = static_cast<std::int32_t>(deadline - ticks());
+    if (remaining <= 0) return;
+    if (remaining > 1) {
+      SDL_Delay(static_cast<Uint32>(std::min(remaining - 1, LONGEST_SLEEP_MS)));
+    } else {
+      std::this_thread::yield();
+    }
+  }
+}
+
+bool SdlPlatform::present(const Frame& frame) {
+  State& s = *state_;
+  if (frame.pixels == nullptr || frame.palette == nullptr || frame.width <= 0 || frame.height <= 0 ||
+      frame.pitch < frame.width) {
+    s.lastError = "present: frame without pixels or palette, or with a bad size or pitch";
+    return false;
+  }
+  s.pump();
+  if (!s.renderer) {
+    s.lastError = "present: no window is open";
+    return false;
+  }
+  if (!s.ensureTexture(frame.width, frame.height)) return false;
+  s.rebuildLookup(frame.palette);
+
+  void* memory = nullptr;
+  int pitch = 0;
+  if (SDL_LockTexture(s.texture.get(), nullptr, &memory, &pitch) != 0) {
+    s.lastError = std::string("present: cannot lock the frame texture: ") + SDL_GetError();
+    return false;
+  }
+  for (int y = 0; y < frame.height; ++y) {
+    const std::uint8_t* source = frame.pixels + static_cast<std::ptrdiff_t>(y) * frame.pitch;
+    auto* target = reinterpret_cast<Uint32*>(static_cast<std::uint8_t*>(memory) +
+                                             static_cast<std::ptrdiff_t>(y) * pitch);
+    for (int x = 0; x < frame.width; ++x) target[x] = s.lookup[source[x]];
+  }
+  SDL_UnlockTexture(s.texture.get());
+  s.textureFilled = true;
+  s.redraw();
+  return true;
+}
+
+TextRasterizer* SdlPlatform::textRasterizer() {
+  return state_->font.get(state_->lastError);
+}
+
+bool SdlPlatform::takeScreenshotRequest() {
+  state_->pump();
+  const bool requested = state_->screenshotRequested;
+  state_->screenshotRequested = false;
+  return requested;
+}
+
+const std::string& SdlPlatform::lastError() const {
+  return state_->lastError;
+}
+
+void SdlPlatform::toggleFullscreen() {
+  state_->toggleFullscreen();
+}
+bool SdlPlatform::fullscreen() const {
+  return state_->fullscreen;
+}
+void SdlPlatform::pumpEvents() {
+  state_->pump();
+}
+
+}  // namespace varnholt::platform

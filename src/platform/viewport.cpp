@@ -1,0 +1,31 @@
+// Letterboxed placement of the frame in the window.
+#include "platform/viewport.h"
+
+#include <algorithm>
+#include <cstdint>
+
+namespace varnholt::platform {
+
+ViewportRect fitFrame(int outputWidth, int outputHeight, int frameWidth, int frameHeight) {
+  if (outputWidth <= 0 || outputHeight <= 0 || frameWidth <= 0 || frameHeight <= 0) return {};
+  int width = 0;
+  int height = 0;
+  if (outputWidth >= frameWidth && outputHeight >= frameHeight) {
+    const int scale = std::min(outputWidth / frameWidth, outputHeight / frameHeight);
+    width = frameWidth * scale;
+    height = frameHeight * scale;
+  } else if (static_cast<std::int64_t>(outputWidth) * frameHeight <=
+             static_cast<std::int64_t>(outputHeight) * frameWidth) {
+    // The window is narrower than the frame's shape: the width decides.
+    width = outputWidth;
+    height = static_cast<int>(static_cast<std::int64_t>(frameHeight) * outputWidth / frameWidth);
+  } else {
+    height = outputHeight;
+    width = static_cast<int>(static_cast<std::int64_t>(frameWidth) * outputHeight / frameHeight);
+  }
+  width = std::max(width, 1);
+  height = std::max(height, 1);
+  return {(outputWidth - width) / 2, (outputHeight - height) / 2, width, height};
+}
+
+}  // namespace varnholt::platform
