@@ -1,0 +1,12 @@
+// The shared random generator instance.
+
+#include "data/random.h"
+
+namespace varnholt {
+
+RandomGenerator& sharedRandom() {
+  static RandomGenerator generator;
+  return generator;
+}
+
+}  // namespace varnholt
