@@ -1,0 +1,37 @@
+// Hashing and keeping presented frames.
+#include "app/frame_capture.h"
+
+#include <algorithm>
+#include <cstdio>
+
+namespace varnholt::app {
+
+std::string formatHash(std::uint64_t hash) {
+  char text[17];
+  std::snprintf(text, sizeof text, "%016llx", static_cast<unsigned long long>(hash));
+  return text;
+}
+
+void FrameCapture::beginFrame(int frame) {
+  frame_ = frame;
+  index_ = 0;
+}
+
+bool FrameCapture::present(const platform::Frame& frame) {
+  if (frame.pixels != nullptr && frame.palette != nullptr) {
+    presented_.push_back({frame_, ++index_, platform::hashFrame(frame)});
+    latest_.width = frame.width;
+    latest_.height = frame.height;
+    latest_.pixels.resize(static_cast<std::size_t>(frame.width) * static_cast<std::size_t>(frame.height));
+    for (int row = 0; row < frame.height; ++row) {
+      const std::uint8_t* source = frame.pixels + static_cast<std::ptrdiff_t>(row) * frame.pitch;
+      std::copy(source, source + frame.width,
+                latest_.pixels.begin() + static_cast<std::ptrdiff_t>(row) * frame.width);
+    }
+    std::copy(frame.palette, frame.palette + 256, latest_.palette.begin());
+    latestFrame_ = frame_;
+  }
+  return PlatformDecorator::present(frame);
+}
+
+}  // namespace varnholt::app

@@ -1,0 +1,43 @@
+#pragma once
+// Watches what a headless session presents: the hash of every presented frame (for golden files) and a
+// copy of the latest one (for dumping a frame as a picture).
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "app/platform_decorator.h"
+#include "platform/headless/headless_platform.h"
+
+namespace varnholt::app {
+
+// 16 lower-case hexadecimal digits.
+std::string formatHash(std::uint64_t hash);
+
+struct PresentedFrame {
+  int frame = 0;  // the frame function call it happened in, from 1
+  int index = 0;  // which present inside that call, from 1
+  std::uint64_t hash = 0;
+};
+
+class FrameCapture : public PlatformDecorator {
+ public:
+  using PlatformDecorator::PlatformDecorator;
+
+  void beginFrame(int frame);
+  bool present(const platform::Frame& frame) override;
+
+  const std::vector<PresentedFrame>& presented() const { return presented_; }
+  // The latest presented picture, and the frame it was presented in (0: none yet).
+  const platform::CapturedFrame& latest() const { return latest_; }
+  int latestFrame() const { return latestFrame_; }
+
+ private:
+  int frame_ = 0;
+  int index_ = 0;
+  std::vector<PresentedFrame> presented_;
+  platform::CapturedFrame latest_;
+  int latestFrame_ = 0;
+};
+
+}  // namespace varnholt::app

@@ -1,0 +1,180 @@
+// Parsing and querying key scripts.
+#include "app/key_script.h"
+
+#include <algorithm>
+#include <array>
+#include <cctype>
+#include <charconv>
+#include <fstream>
+#include <sstream>
+
+#include "platform/platform.h"
+
+namespace varnholt::app {
+namespace {
+
+struct KeyName {
+  std::string_view name;
+  KeyBit bit;
+  int code;  // DirectInput code of the key in the keyboard snapshot
+};
+
+constexpr std::array<KeyName, 8> kKeys{{
+    {"Enter", KEY_ENTER, platform::DIK_RETURN},
+    {"Backspace", KEY_BACKSPACE, platform::DIK_BACK},
+    {"Up", KEY_UP, platform::DIK_UP},
+    {"Down", KEY_DOWN, platform::DIK_DOWN},
+    {"Left", KEY_LEFT, platform::DIK_LEFT},
+    {"Right", KEY_RIGHT, platform::DIK_RIGHT},
+    {"Escape", KEY_ESCAPE, platform::DIK_ESCAPE},
+    {"Space", KEY_SPACE, platform::DIK_SPACE},
+}};
+
+bool equalsIgnoringCase(std::string_view a, std::string_view b) {
+  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+           return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
+         });
+}
+
+std::optional<int> parsePositive(std::string_view text) {
+  int value = 0;
+  if (text.empty()) return std::nullopt;
+  auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (ec != std::errc() || end != text.data() + text.size() || value < 1) return std::nullopt;
+  return value;
+}
+
+// "N" or "N.k" into (frame, read); read 0 when there is no ".k".
+std::optional<std::pair<int, int>> parsePoint(std::string_view text) {
+  auto dot = text.find('.');
+  if (dot == std::string_view::npos) {
+    auto frame = parsePositive(text);
+    if (!frame) return std::nullopt;
+    return std::pair{*frame, 0};
+  }
+  auto frame = parsePositive(text.substr(0, dot));
+  auto read = parsePositive(text.substr(dot + 1));
+  if (!frame || !read) return std::nullopt;
+  return std::pair{*frame, *read};
+}
+
+bool covers(const KeyScript::Line& line, int frame, int read) {
+  auto point = std::pair{frame, read};
+  return std::pair{line.fromFrame, line.fromRead} <= point && point <= std::pair{line.toFrame, line.toRead};
+}
+
+}  // namespace
+
+std::string formatKeySet(KeySet keys) {
+  std::string text;
+  for (const auto& key : kKeys) {
+    if ((keys & key.bit) == 0) continue;
+    if (!text.empty()) text += '+';
+    text += key.name;
+  }
+  return text.empty() ? "-" : text;
+}
+
+std::optional<KeySet> parseKeySet(std::string_view text) {
+  if (text == "-") return KeySet{0};
+  KeySet keys = 0;
+  while (true) {
+    auto plus = text.find('+');
+    auto part = text.substr(0, plus);
+    auto match = std::find_if(kKeys.begin(), kKeys.end(),
+                              [&](const KeyName& key) { return equalsIgnoringCase(key.name, part); });
+    if (match == kKeys.end()) return std::nullopt;
+    keys |= match->bit;
+    if (plus == std::string_view::npos) return keys;
+    text.remove_prefix(plus + 1);
+  }
+}
+
+void keySetToSnapshot(KeySet keys, std::uint8_t (&state)[256]) {
+  std::fill(std::begin(state), std::end(state), std::uint8_t{0});
+  for (const auto& key : kKeys) {
+    if (keys & key.bit) state[key.code] = 0x80;
+  }
+}
+
+KeySet snapshotToKeySet(const std::uint8_t (&state)[256]) {
+  KeySet keys = 0;
+  for (const auto& key : kKeys) {
+    if (state[key.code] != 0) keys |= key.bit;
+  }
+  return keys;
+}
+
+std::optional<KeyScript> KeyScript::parse(std::string_view text, std::string& error) {
+  KeyScript script;
+  std::istringstream input{std::string(text)};
+  std::string rawLine;
+  int lineNumber = 0;
+  auto fail = [&](const std::string& what) {
+    error = "line " + std::to_string(lineNumber) + ": " + what;
+    return std::nullopt;
+  };
+  while (std::getline(input, rawLine)) {
+    ++lineNumber;
+    if (auto hash = rawLine.find('#'); hash != std::string::npos) rawLine.erase(hash);
+    std::istringstream fields(rawLine);
+    std::string when, keys, extra;
+    if (!(fields >> when)) continue;
+    if (!(fields >> keys)) return fail("'" + when + "' names no keys (use '-' for none)");
+    if (fields >> extra) return fail("unexpected '" + extra + "' after the keys");
+
+    Line line;
+    auto dash = when.find('-');
+    auto from = parsePoint(std::string_view(when).substr(0, dash));
+    auto to = dash == std::string::npos ? from : parsePoint(std::string_view(when).substr(dash + 1));
+    if (!from || !to) return fail("'" + when + "' is not N, N-M, N.k or N.k-M.j with numbers from 1");
+    if ((from->second == 0) != (to->second == 0)) return fail("'" + when + "' mixes a frame and a read");
+    if (*to < *from) return fail("'" + when + "' ends before it starts");
+    line.fromFrame = from->first;
+    line.fromRead = from->second;
+    line.toFrame = to->first;
+    line.toRead = to->second;
+
+    auto keySet = parseKeySet(keys);
+    if (!keySet)
+      return fail("'" + keys + "' is not a key list (Enter Backspace Up Down Left Right Escape Space)");
+    line.keys = *keySet;
+    script.lines_.push_back(line);
+  }
+  return script;
+}
+
+std::optional<KeyScript> KeyScript::load(const std::string& path, std::string& error) {
+  std::ifstream file(path, std::ios::binary);
+  if (!file) {
+    error = "cannot read " + path;
+    return std::nullopt;
+  }
+  std::ostringstream text;
+  text << file.rdbuf();
+  auto script = parse(text.str(), error);
+  if (!script) error = path + ": " + error;
+  return script;
+}
+
+KeySet KeyScript::frameKeys(int frame) const {
+  for (auto it = lines_.rbegin(); it != lines_.rend(); ++it) {
+    if (it->fromRead == 0 && covers(*it, frame, 0)) return it->keys;
+  }
+  return 0;
+}
+
+KeySet KeyScript::readKeys(int frame, int read) const {
+  for (auto it = lines_.rbegin(); it != lines_.rend(); ++it) {
+    if (it->fromRead != 0 && covers(*it, frame, read)) return it->keys;
+  }
+  return frameKeys(frame);
+}
+
+int KeyScript::lastFrame() const {
+  int last = 0;
+  for (const auto& line : lines_) last = std::max(last, line.toFrame);
+  return last;
+}
+
+}  // namespace varnholt::app

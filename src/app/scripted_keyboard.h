@@ -1,0 +1,50 @@
+#pragma once
+// The keyboard of a replayed session: every keyboard read and every direct key test answers from a key
+// script instead of the real keys. The frame loop tells it when a frame starts; a frame that keeps
+// reading the keyboard without end (an intro page whose Enter never comes) is stopped by an exception.
+
+#include <stdexcept>
+
+#include "app/key_script.h"
+#include "app/platform_decorator.h"
+
+namespace varnholt::app {
+
+// Thrown from a keyboard read when one frame has made more reads than the limit.
+class StuckFrame : public std::runtime_error {
+ public:
+  explicit StuckFrame(int frame);
+  int frame() const { return frame_; }
+
+ private:
+  int frame_;
+};
+
+class ScriptedKeyboard : public PlatformDecorator {
+ public:
+  static constexpr int kDefaultReadLimit = 100000;
+
+  ScriptedKeyboard(platform::Platform& inner, const KeyScript& script, int readLimit = kDefaultReadLimit)
+      : PlatformDecorator(inner), script_(script), readLimit_(readLimit) {}
+
+  // Called by the loop before each call of the frame function, with the frame's number (from 1).
+  void beginFrame(int frame);
+
+  bool readKeyboard(std::uint8_t (&state)[256]) override;
+  bool isKeyDown(platform::DirectKey key) override;
+
+  int readsInFrame() const { return reads_; }
+
+ private:
+  const KeyScript& script_;
+  int readLimit_;
+  int frame_ = 0;
+  int reads_ = 0;
+  KeySet frameKeys_ = 0;
+  KeySet latestRead_ = 0;
+};
+
+// Whether a direct key test of `key` finds it in `keys`.
+bool directKeyIn(platform::DirectKey key, KeySet keys);
+
+}  // namespace varnholt::app

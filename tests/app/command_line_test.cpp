@@ -1,0 +1,100 @@
+// The command line and where the content is looked for.
+#include "app/command_line.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "app/content_location.h"
+
+namespace varnholt::app {
+namespace {
+
+namespace fs = std::filesystem;
+
+TEST(CommandLineTest, AcceptsEveryOptionInBothSpellings) {
+  auto parsed =
+      parseCommandLine({"--windowed", "--data", "camp", "--record=keys.txt", "--version", "--help"});
+  ASSERT_TRUE(parsed.options.has_value()) << parsed.error;
+  EXPECT_TRUE(parsed.options->windowed);
+  EXPECT_TRUE(parsed.options->version);
+  EXPECT_TRUE(parsed.options->help);
+  EXPECT_EQ(parsed.options->dataDir, "camp");
+  EXPECT_EQ(parsed.options->recordFile, "keys.txt");
+
+  auto none = parseCommandLine({});
+  ASSERT_TRUE(none.options.has_value());
+  EXPECT_FALSE(none.options->windowed);
+  EXPECT_FALSE(none.options->dataDir.has_value());
+}
+
+TEST(CommandLineTest, RejectsUnknownOptionsAndMissingValues) {
+  const std::vector<std::vector<std::string>> bad{{"--fullscreen"}, {"--data"},   {"--data="},
+                                                  {"--record"},     {"campaign"}, {"--windowed", "-x"}};
+  for (const auto& args : bad) {
+    auto parsed = parseCommandLine(args);
+    EXPECT_FALSE(parsed.options.has_value()) << args.front();
+    EXPECT_FALSE(parsed.error.empty());
+  }
+  EXPECT_NE(usageText("varnholt").find("--record FILE"), std::string::npos);
+}
+
+class ContentLocationTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    root_ = fs::temp_directory_path() /
+            ("varnholt-content-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "-" +
+             ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    fs::remove_all(root_);
+    fs::create_directories(root_ / "work");
+    fs::create_directories(root_ / "bin");
+    fs::create_directories(root_ / "share" / "varnholt" / "campaign");
+  }
+  void TearDown() override { fs::remove_all(root_); }
+
+  static void fill(const fs::path& dir, const std::string& except = "") {
+    for (const auto& name : requiredContentFiles()) {
+      if (name != except) std::ofstream(dir / name) << "x";
+    }
+  }
+
+  fs::path root_;
+};
+
+TEST_F(ContentLocationTest, PrefersDataThenWorkingDirectoryThenTheCampaignBesideTheProgram) {
+  const fs::path campaign = root_ / "share" / "varnholt" / "campaign";
+  const fs::path exe = root_ / "bin" / "varnholt";
+  fill(campaign);
+
+  auto search = findContent(std::nullopt, root_ / "work", exe);
+  ASSERT_TRUE(search.found.has_value());
+  EXPECT_EQ(fs::weakly_canonical(*search.found), fs::weakly_canonical(campaign));
+
+  fill(root_ / "work");
+  search = findContent(std::nullopt, root_ / "work", exe);
+  EXPECT_EQ(search.found, root_ / "work");
+
+  search = findContent(campaign, root_ / "work", exe);
+  EXPECT_EQ(search.found, campaign);
+  EXPECT_EQ(search.looked.size(), 1u);
+}
+
+TEST_F(ContentLocationTest, NamesTheMissingFileAndEveryFolderLookedIn) {
+  fill(root_ / "work", "battledb.txt");
+  auto search = findContent(std::nullopt, root_ / "work", root_ / "bin" / "varnholt");
+  EXPECT_FALSE(search.found.has_value());
+  EXPECT_EQ(search.missingFile, "battledb.txt");
+  const std::string line = describeMissingContent(search);
+  EXPECT_NE(line.find("battledb.txt"), std::string::npos);
+  EXPECT_NE(line.find((root_ / "work").string()), std::string::npos);
+  EXPECT_NE(line.find("share/varnholt/campaign"), std::string::npos);
+  EXPECT_EQ(line.find('\n'), std::string::npos);
+
+  search = findContent(root_ / "nowhere", root_ / "work", root_ / "bin" / "varnholt");
+  EXPECT_FALSE(search.found.has_value());
+  EXPECT_EQ(search.missingFile, requiredContentFiles().front());
+}
+
+}  // namespace
+}  // namespace varnholt::app
