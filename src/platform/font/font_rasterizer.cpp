@@ -116,9 +116,9 @@ std::unique_ptr<FontRasterizer> FontRasterizer::open(const std::string& path, in
     error = "cannot load font " + path + ": " + TTF_GetError();
     return nullptr;
   }
-  // Light hinting keeps DejaVu's shapes at small sizes while snapping stems to whole pixels, which
-  // reads best once anti-aliasing is off.
-  TTF_SetFontHinting(font, TTF_HINTING_LIGHT);
+  // FreeType's hinting for one-bit output: with the other modes, thresholding the grey glyphs leaves
+  // some digits and stems a pixel heavier than their neighbours at the game's size.
+  TTF_SetFontHinting(font, TTF_HINTING_MONO);
   return std::unique_ptr<FontRasterizer>(new FontRasterizer(std::move(library), font));
 }
 

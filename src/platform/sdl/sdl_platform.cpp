@@ -13,6 +13,7 @@
 
 #include "platform/font/font_rasterizer.h"
 #include "platform/message_queue.h"
+#include "platform/sdl/frame_conversion.h"
 #include "platform/sdl/keymap.h"
 #include "platform/viewport.h"
 
@@ -95,9 +96,10 @@ struct SdlPlatform::State {
   bool textureFilled = false;
 
   // Palette conversion: rebuilt only when the frame's palette differs from the one it was built from.
-  std::array<Uint32, 256> lookup{};
+  PaletteLookup lookup{};
   std::array<PaletteEntry, 256> lookupPalette{};
   bool lookupValid = false;
+  std::uint64_t lookupBuilds = 0;
 
   // Keys held down, by SDL scancode, as the key events report them. An Enter that switched the display
   // mode (Alt+Enter) is hidden from the game until it is released.
@@ -130,11 +132,9 @@ struct SdlPlatform::State {
   void rebuildLookup(const PaletteEntry* palette) {
     if (lookupValid && std::memcmp(lookupPalette.data(), palette, sizeof(PaletteEntry) * 256) == 0) return;
     std::memcpy(lookupPalette.data(), palette, sizeof(PaletteEntry) * 256);
-    for (std::size_t i = 0; i < 256; ++i) {
-      lookup[i] = 0xFF000000u | (Uint32{palette[i].red} << 16) | (Uint32{palette[i].green} << 8) |
-                  Uint32{palette[i].blue};
-    }
+    buildPaletteLookup(palette, lookup);
     lookupValid = true;
+    ++lookupBuilds;
   }
 
   // Draws the texture letterboxed into the window; black when no frame has been shown yet.
@@ -364,12 +364,7 @@ bool SdlPlatform::present(const Frame& frame) {
     s.lastError = std::string("present: cannot lock the frame texture: ") + SDL_GetError();
     return false;
   }
-  for (int y = 0; y < frame.height; ++y) {
-    const std::uint8_t* source = frame.pixels + static_cast<std::ptrdiff_t>(y) * frame.pitch;
-    auto* target = reinterpret_cast<Uint32*>(static_cast<std::uint8_t*>(memory) +
-                                             static_cast<std::ptrdiff_t>(y) * pitch);
-    for (int x = 0; x < frame.width; ++x) target[x] = s.lookup[source[x]];
-  }
+  convertFrame(frame, s.lookup, memory, pitch);
   SDL_UnlockTexture(s.texture.get());
   s.textureFilled = true;
   s.redraw();
@@ -399,6 +394,9 @@ bool SdlPlatform::fullscreen() const {
 }
 void SdlPlatform::pumpEvents() {
   state_->pump();
+}
+std::uint64_t SdlPlatform::paletteLookupBuilds() const {
+  return state_->lookupBuilds;
 }
 
 }  // namespace varnholt::platform

@@ -48,6 +48,8 @@ class SdlPlatform : public Platform {
   // Handles the window events that are waiting (the backend also does this in every call that can sit
   // in a loop: peeking, key tests, waits and presenting).
   void pumpEvents();
+  // How often the palette's lookup table has been built: once, then once per palette change.
+  std::uint64_t paletteLookupBuilds() const;
 
  private:
   struct State;

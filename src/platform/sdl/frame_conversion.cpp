@@ -1,0 +1,28 @@
+// Palette lookup table and frame conversion for the SDL texture.
+#include "platform/sdl/frame_conversion.h"
+
+#include <cstddef>
+#include <cstring>
+
+namespace varnholt::platform {
+
+void buildPaletteLookup(const PaletteEntry* palette, PaletteLookup& lookup) {
+  for (std::size_t i = 0; i < lookup.size(); ++i) {
+    lookup[i] = 0xFF000000u | (std::uint32_t{palette[i].red} << 16) | (std::uint32_t{palette[i].green} << 8) |
+                std::uint32_t{palette[i].blue};
+  }
+}
+
+void convertFrame(const Frame& frame, const PaletteLookup& lookup, void* target, int targetPitch) {
+  auto* targetBytes = static_cast<std::uint8_t*>(target);
+  for (int y = 0; y < frame.height; ++y) {
+    const std::uint8_t* source = frame.pixels + static_cast<std::ptrdiff_t>(y) * frame.pitch;
+    std::uint8_t* row = targetBytes + static_cast<std::ptrdiff_t>(y) * targetPitch;
+    for (int x = 0; x < frame.width; ++x) {
+      // memcpy keeps the store well-defined whatever the alignment of the texture's rows.
+      std::memcpy(row + static_cast<std::ptrdiff_t>(x) * 4, &lookup[source[x]], 4);
+    }
+  }
+}
+
+}  // namespace varnholt::platform

@@ -1,0 +1,194 @@
+// The SDL backend against a real X display (run under Xvfb): opening the window in both modes,
+// presenting frames, the keys and quit requests that arrive as events, waits, and closing.
+// Setting VARNHOLT_SMOKE_HOLD_MS keeps the test picture on screen that long, for a screenshot.
+#include "platform/sdl/sdl_platform.h"
+
+#include <SDL2/SDL.h>
+#include <gtest/gtest.h>
+
+#include <array>
+#include <csignal>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+namespace varnholt::platform {
+namespace {
+
+constexpr int WIDTH = 800;
+constexpr int HEIGHT = 600;
+
+// A recognisable picture: colour bars, a frame around the edge and a line of text.
+struct TestPicture {
+  std::vector<std::uint8_t> pixels = std::vector<std::uint8_t>(WIDTH * HEIGHT, 0);
+  std::array<PaletteEntry, 256> palette{};
+
+  explicit TestPicture(TextRasterizer* font) {
+    const PaletteEntry colours[] = {{16, 16, 24, 0},   {200, 40, 40, 0}, {40, 180, 60, 0},  {50, 80, 220, 0},
+                                    {230, 200, 60, 0}, {32, 32, 32, 0},  {240, 240, 240, 0}};
+    for (std::size_t i = 0; i < std::size(colours); ++i) palette[i] = colours[i];
+    for (int y = 0; y < HEIGHT; ++y) {
+      for (int x = 0; x < WIDTH; ++x) {
+        const bool edge = x < 4 || y < 4 || x >= WIDTH - 4 || y >= HEIGHT - 4;
+        pixels[y * WIDTH + x] = edge ? 4 : static_cast<std::uint8_t>(y < 400 ? 1 + x * 3 / WIDTH : 6);
+      }
+    }
+    TextMask mask;
+    if (font != nullptr && font->render("Varnholt: the platform smoke test, 800 x 600, 8-bit", mask)) {
+      for (int y = 0; y < mask.height; ++y) {
+        for (int x = 0; x < mask.width && 20 + x < WIDTH; ++x) {
+          if (mask.ink[y * mask.width + x] != 0) pixels[(450 + y) * WIDTH + 20 + x] = 5;
+        }
+      }
+    }
+  }
+  Frame frame() const { return {pixels.data(), WIDTH, HEIGHT, WIDTH, palette.data()}; }
+};
+
+void pushKey(Uint32 type, SDL_Scancode scancode, Uint16 modifiers = KMOD_NONE) {
+  SDL_Event event{};
+  event.type = type;
+  event.key.state = type == SDL_KEYDOWN ? SDL_PRESSED : SDL_RELEASED;
+  event.key.keysym.scancode = scancode;
+  event.key.keysym.sym = SDL_GetKeyFromScancode(scancode);
+  event.key.keysym.mod = modifiers;
+  ASSERT_EQ(SDL_PushEvent(&event), 1) << SDL_GetError();
+}
+
+bool snapshotHas(SdlPlatform& platform, int code) {
+  std::uint8_t state[256];
+  platform.readKeyboard(state);
+  return state[code] != 0;
+}
+
+TEST(SdlSmoke, OpensFullScreenPresentsAndCloses) {
+  SdlPlatform platform;
+  ASSERT_TRUE(platform.openWindow("Varnholt", WIDTH, HEIGHT)) << platform.lastError();
+  EXPECT_TRUE(platform.fullscreen());
+  platform.hideMousePointer();
+  EXPECT_EQ(SDL_ShowCursor(SDL_QUERY), SDL_DISABLE);
+
+  TextRasterizer* font = platform.textRasterizer();
+  ASSERT_NE(font, nullptr) << platform.lastError();
+  TestPicture picture(font);
+  ASSERT_TRUE(platform.present(picture.frame())) << platform.lastError();
+  ASSERT_TRUE(platform.present(picture.frame()));
+  EXPECT_EQ(platform.paletteLookupBuilds(), 1u);
+  picture.palette[1].red = 90;
+  ASSERT_TRUE(platform.present(picture.frame()));
+  EXPECT_EQ(platform.paletteLookupBuilds(), 2u);
+
+  if (const char* hold = std::getenv("VARNHOLT_SMOKE_HOLD_MS"); hold != nullptr) {
+    platform.waitUntil(platform.ticks() + static_cast<std::uint32_t>(std::atoi(hold)));
+  }
+  EXPECT_EQ(platform.peekMessage(), Message::None);
+  platform.closeWindow();
+  EXPECT_FALSE(platform.present(picture.frame()));
+}
+
+TEST(SdlSmoke, KeysReachTheSnapshotAndTheDirectTest) {
+  SdlPlatform platform(SdlOptions{true});
+  ASSERT_TRUE(platform.openWindow("Varnholt", WIDTH, HEIGHT)) << platform.lastError();
+  EXPECT_FALSE(platform.fullscreen());
+
+  pushKey(SDL_KEYDOWN, SDL_SCANCODE_UP);
+  pushKey(SDL_KEYDOWN, SDL_SCANCODE_ESCAPE);
+  EXPECT_TRUE(snapshotHas(platform, DIK_UP));
+  EXPECT_TRUE(platform.isKeyDown(DirectKey::Escape));
+  EXPECT_FALSE(platform.isKeyDown(DirectKey::Space));
+  pushKey(SDL_KEYUP, SDL_SCANCODE_UP);
+  pushKey(SDL_KEYUP, SDL_SCANCODE_ESCAPE);
+  EXPECT_FALSE(snapshotHas(platform, DIK_UP));
+  EXPECT_FALSE(platform.isKeyDown(DirectKey::Escape));
+
+  // The keypad's Enter counts as Enter for the direct test, as it does on the original platform.
+  pushKey(SDL_KEYDOWN, SDL_SCANCODE_KP_ENTER);
+  EXPECT_TRUE(platform.isKeyDown(DirectKey::Return));
+  EXPECT_FALSE(snapshotHas(platform, DIK_RETURN));
+  pushKey(SDL_KEYUP, SDL_SCANCODE_KP_ENTER);
+
+  // A key pressed and released between two reads leaves no trace.
+  pushKey(SDL_KEYDOWN, SDL_SCANCODE_LEFT);
+  pushKey(SDL_KEYUP, SDL_SCANCODE_LEFT);
+  EXPECT_FALSE(snapshotHas(platform, DIK_LEFT));
+}
+
+TEST(SdlSmoke, DisplayModeKeysSwitchAndAltEnterNeverReachesTheGame) {
+  SdlPlatform platform(SdlOptions{true});
+  ASSERT_TRUE(platform.openWindow("Varnholt", WIDTH, HEIGHT)) << platform.lastError();
+  TestPicture picture(nullptr);
+  ASSERT_TRUE(platform.present(picture.frame()));
+
+  pushKey(SDL_KEYDOWN, SDL_SCANCODE_LALT, KMOD_LALT);
+  pushKey(SDL_KEYDOWN, SDL_SCANCODE_RETURN, KMOD_LALT);
+  EXPECT_FALSE(snapshotHas(platform, DIK_RETURN));
+  EXPECT_FALSE(platform.isKeyDown(DirectKey::Return));
+  EXPECT_TRUE(platform.fullscreen());
+  // Still hidden after Alt is let go, until Enter itself comes up.
+  pushKey(SDL_KEYUP, SDL_SCANCODE_LALT);
+  EXPECT_FALSE(platform.isKeyDown(DirectKey::Return));
+  pushKey(SDL_KEYUP, SDL_SCANCODE_RETURN);
+  pushKey(SDL_KEYDOWN, SDL_SCANCODE_RETURN);
+  EXPECT_TRUE(platform.isKeyDown(DirectKey::Return));
+  EXPECT_TRUE(snapshotHas(platform, DIK_RETURN));
+  pushKey(SDL_KEYUP, SDL_SCANCODE_RETURN);
+
+  pushKey(SDL_KEYDOWN, SDL_SCANCODE_F11);
+  pushKey(SDL_KEYUP, SDL_SCANCODE_F11);
+  platform.pumpEvents();
+  EXPECT_FALSE(platform.fullscreen());
+  EXPECT_TRUE(platform.present(picture.frame()));
+
+  pushKey(SDL_KEYDOWN, SDL_SCANCODE_F12);
+  pushKey(SDL_KEYUP, SDL_SCANCODE_F12);
+  EXPECT_TRUE(platform.takeScreenshotRequest());
+  EXPECT_FALSE(platform.takeScreenshotRequest());
+}
+
+TEST(SdlSmoke, CloseButtonAndSignalsAskToQuitOnce) {
+  SdlPlatform platform(SdlOptions{true});
+  ASSERT_TRUE(platform.openWindow("Varnholt", WIDTH, HEIGHT)) << platform.lastError();
+
+  SDL_Event quit{};
+  quit.type = SDL_QUIT;
+  SDL_PushEvent(&quit);
+  SDL_PushEvent(&quit);
+  EXPECT_EQ(platform.peekMessage(), Message::Destroy);
+  EXPECT_EQ(platform.peekMessage(), Message::None);
+
+  for (const int signal : {SIGTERM, SIGINT}) {
+    ASSERT_EQ(std::raise(signal), 0);
+    EXPECT_EQ(platform.peekMessage(), Message::Destroy) << "signal " << signal;
+    EXPECT_EQ(platform.peekMessage(), Message::None);
+  }
+
+  // Posted messages keep their order behind the quit request.
+  platform.postMessage(Message::Quit);
+  EXPECT_EQ(platform.peekMessage(), Message::Quit);
+
+  platform.closeWindow();
+  struct sigaction current {};
+  sigaction(SIGTERM, nullptr, &current);
+  EXPECT_EQ(current.sa_handler, SIG_DFL);
+}
+
+TEST(SdlSmoke, WaitsReachTheirDeadlineAndKeepTheWindowServed) {
+  SdlPlatform platform(SdlOptions{true});
+  ASSERT_TRUE(platform.openWindow("Varnholt", WIDTH, HEIGHT)) << platform.lastError();
+  const std::uint32_t start = platform.ticks();
+  SDL_Event quit{};
+  quit.type = SDL_QUIT;
+  SDL_PushEvent(&quit);
+  platform.waitUntil(start + 30);
+  EXPECT_GE(platform.ticks() - start, 30u);
+  // The event was handled during the wait: its quit request is already queued.
+  EXPECT_EQ(SDL_PeepEvents(nullptr, 0, SDL_PEEKEVENT, SDL_QUIT, SDL_QUIT), 0);
+  EXPECT_EQ(platform.peekMessage(), Message::Destroy);
+
+  const std::uint32_t before = platform.ticks();
+  platform.waitUntil(before - 5);
+  EXPECT_LT(platform.ticks() - before, 1000u);
+}
+
+}  // namespace
+}  // namespace varnholt::platform
