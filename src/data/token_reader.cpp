@@ -84,7 +84,8 @@ bool readDescription(std::istream& in, char* field, std::size_t size) {
     std::size_t length = 0;
     if (!readToken(in, word, sizeof word, length)) break;
     if (length == 1 && word[0] == '*') break;
-    if (joined.size() < size - 1) {
+    // A blank is added only when at least one character of the word fits after it.
+    if (joined.size() + 1 < size - 1) {
       joined += ' ';
       joined += word;
     }
