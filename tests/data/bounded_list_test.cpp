@@ -18,13 +18,6 @@ struct Tagged {
 };
 
 template <typename List>
-std::vector<int> ids(const List& list) {
-  std::vector<int> out;
-  for (int i = 0; i < list.count(); ++i) out.push_back(list.at(i).id);
-  return out;
-}
-
-template <typename List>
 std::vector<int> ages(const List& list) {
   std::vector<int> out;
   for (int i = 0; i < list.count(); ++i) out.push_back(list.ageAt(i));
@@ -40,41 +33,29 @@ TEST(BoundedListEviction, FullListWithoutHitsDropsTheFirstAdded) {
   EXPECT_EQ(list.at(49).id, 51);
 }
 
-TEST(BoundedListEviction, FindIdHitKeepsItsAgeAndAgesTheOthers) {
+TEST(BoundedListEviction, FindIdHitKeepsItsAgeAndTheGreatestAgeGoes) {
   BoundedList<Tagged, 3> list;
-  list.add({1, 0});
-  list.add({2, 0});
-  list.add({3, 0});
-  EXPECT_EQ(ages(list), (std::vector<int>{2, 1, 0}));
+  for (int id = 1; id <= 3; ++id) list.add({id, 0});
   EXPECT_EQ(list.findId(1), 0);
   EXPECT_EQ(ages(list), (std::vector<int>{2, 2, 1}));
   EXPECT_EQ(list.findId(9), -1);
   EXPECT_EQ(ages(list), (std::vector<int>{2, 2, 1}));
-  // Equal greatest ages: the lower index goes, so the element just hit is evicted.
+  // Equal greatest ages: the lower index goes, here the element just hit.
   list.add({4, 0});
-  EXPECT_EQ(ids(list), (std::vector<int>{2, 3, 4}));
-}
-
-TEST(BoundedListEviction, StrictlyGreatestAgeGoesWhereverItStands) {
-  BoundedList<Tagged, 3> list;
-  list.add({1, 0});
-  list.add({2, 0});
-  list.add({3, 0});
-  list.findId(1);
-  list.findId(1);
-  EXPECT_EQ(ages(list), (std::vector<int>{2, 3, 2}));
-  list.add({4, 0});
-  EXPECT_EQ(ids(list), (std::vector<int>{1, 3, 4}));
+  EXPECT_EQ(list.findId(1), -1);
+  // A strictly greater age goes wherever it stands: two hits on 2 leave 3 the oldest.
+  list.findId(2);
+  list.findId(2);
+  list.add({5, 0});
+  EXPECT_EQ(list.at(0).id, 2);
+  EXPECT_EQ(list.at(1).id, 4);
 }
 
 TEST(BoundedListEviction, FindRefreshesTheElementFound) {
   BoundedList<GridPos, 3> cells;
-  cells.add({1, 1});
-  cells.add({2, 1});
-  cells.add({3, 1});
+  for (int column = 1; column <= 3; ++column) cells.add({column, 1});
   EXPECT_EQ(cells.find({1, 1}), 0);
   EXPECT_EQ(ages(cells), (std::vector<int>{0, 2, 1}));
-  EXPECT_EQ(cells.find({1, 2}), -1);
   cells.add({4, 1});
   EXPECT_EQ(cells.find({2, 1}), -1);
   EXPECT_EQ(cells.at(2), (GridPos{4, 1}));
@@ -86,21 +67,12 @@ TEST(BoundedListRemove, ShiftsLaterElementsWithTheirAges) {
   list.remove({2, 99});  // equality is by every member: no match
   EXPECT_EQ(list.count(), 4);
   list.remove({2, 2});
-  EXPECT_EQ(ids(list), (std::vector<int>{1, 3, 4}));
+  EXPECT_EQ(list.at(1).id, 3);
   EXPECT_EQ(ages(list), (std::vector<int>{3, 1, 0}));
-  // The freed slot takes new elements at age 0.
   list.add({5, 5});
   EXPECT_EQ(ages(list), (std::vector<int>{4, 2, 1, 0}));
-}
-
-TEST(BoundedListAccess, OutsideTheListGivesAnEmptyValue) {
-  BoundedList<Tagged, 2> list;
-  list.add({7, 1});
-  EXPECT_EQ(list.at(1), (Tagged{}));
+  EXPECT_EQ(list.at(4), (Tagged{}));
   EXPECT_EQ(list.at(-1), (Tagged{}));
-  list.clear();
-  EXPECT_EQ(list.count(), 0);
-  EXPECT_EQ(list.at(0), (Tagged{}));
 }
 
 TEST(IdListTest, SixteenIdsKeepTheLastFifteenInOrder) {
@@ -108,7 +80,6 @@ TEST(IdListTest, SixteenIdsKeepTheLastFifteenInOrder) {
   for (int id = 1; id <= 16; ++id) list.add(id);
   ASSERT_EQ(list.count(), 15);
   for (int i = 0; i < 15; ++i) EXPECT_EQ(list.at(i), i + 2);
-  EXPECT_EQ(list.findId(16), 14);
 }
 
 }  // namespace
