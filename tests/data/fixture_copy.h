@@ -6,6 +6,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <stdexcept>
 #include <string>
 
 #include "data/game_database.h"
@@ -24,7 +25,12 @@ class FixtureCopy {
             ("varnholt-data-" + std::to_string(::getpid()) + "-" + std::to_string(++serial));
     std::filesystem::remove_all(path_);
     std::filesystem::create_directories(path_);
-    std::filesystem::copy("fixtures/" + name, path_, std::filesystem::copy_options::recursive);
+    std::error_code failed;
+    std::filesystem::copy("fixtures/" + name, path_, std::filesystem::copy_options::recursive, failed);
+    if (failed) {
+      std::filesystem::remove_all(path_, failed);
+      throw std::runtime_error("fixture folder fixtures/" + name + " cannot be copied");
+    }
   }
   ~FixtureCopy() {
     std::error_code ignored;
