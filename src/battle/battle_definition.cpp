@@ -1,0 +1,49 @@
+// Reading a battle of "battledb.txt" and bringing its map and combatants into the Battle.
+
+#include "battle/battle_definition.h"
+
+#include "data/token_reader.h"
+
+namespace varnholt {
+
+BattleDefinition readBattleDefinition(GameDatabase& database, int number) {
+  BattleDefinition definition;
+  if (!database.openRecord(database.battleFile, number)) return definition;
+  std::istream& input = database.input;
+  if (readInt(input, definition.mapId)) {
+    definition.found = true;
+    int characterId = 0;
+    // A field that does not parse ends the list, as the terminating 0 does.
+    while (readInt(input, characterId) && characterId != 0) {
+      BattleEntry entry;
+      entry.characterId = characterId;
+      if (!readInt(input, entry.column) || !readInt(input, entry.row) || !readInt(input, entry.side)) break;
+      if (static_cast<int>(definition.entries.size()) < kMaxBattleEntries)
+        definition.entries.push_back(entry);
+    }
+  }
+  // Closed before the map and the characters are looked up: those lookups use the same stream.
+  database.closeInput();
+  return definition;
+}
+
+void loadBattle(Battle& battle, int number) {
+  const BattleDefinition definition = readBattleDefinition(battle.database(), number);
+  if (!definition.found) {
+    battle.loadEmptyMap();
+    return;
+  }
+  battle.loadMap(definition.mapId);
+  for (const BattleEntry& entry : definition.entries) {
+    const bool onMap = entry.column >= 1 && entry.row >= 1 && entry.column <= battle.map.columns &&
+                       entry.row <= battle.map.rows;
+    if (!onMap || !battle.cellIsFree(entry.column, entry.row)) continue;
+    const Character character = battle.database().getCharacter(entry.characterId);
+    // A character the character file lacks comes back as the empty record, whose id 0 would read as a
+    // free cell: it is left out.
+    if (character.id == 0) continue;
+    battle.addCombatant(character, entry.column, entry.row, entry.side);
+  }
+}
+
+}  // namespace varnholt
