@@ -1,0 +1,37 @@
+// What follows a battle: a lost battle shows the game-over picture and goes on; a won battle shows the
+// victory picture, levels up the survivors, writes them back to the roster and loads the next battle;
+// winning the last battle shows the end picture and ends the game.
+#include "app/game.h"
+#include "app/screen_rules.h"
+#include "battle/battle_definition.h"
+#include "engine/engine.h"
+
+namespace varnholt::app {
+
+void Game::handleDefeat() {
+  showResultPicture("gameover.bmp");
+}
+
+void Game::handleVictory() {
+  battle_.battleNumber += 1;
+  if (battle_.battleNumber == kLastBattle + 1) {
+    showResultPicture("gameend.bmp");
+    gameShutdown();
+    throw CampaignEnded();
+  }
+  showResultPicture("victory.bmp");
+  for (int i = 0; i < battle_.units.count(); ++i) {
+    Character survivor = battle_.units.at(i);
+    survivor.levelUp(database_);
+    flow_.roster.remove(survivor);
+    flow_.roster.add(survivor);
+  }
+  flow_.screenState = 2;
+  battle_.units.clear();
+  flow_.partyCount = 0;
+  battle_.spriteCount = 0;
+  flow_.setCursor(kSelectionCursorX0, kSelectionCursorY, 3);
+  loadBattle(battle_, battle_.battleNumber);
+}
+
+}  // namespace varnholt::app

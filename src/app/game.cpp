@@ -1,0 +1,230 @@
+// Start-up, the frame's common start, the title screen with its intro pages, the splash sequence, the
+// shared picture sequences and the shutdown.
+#include "app/game.h"
+
+#include "app/screen_rules.h"
+#include "battle/battle_definition.h"
+#include "engine/engine.h"
+
+namespace varnholt::app {
+namespace {
+
+constexpr int kScreenWidth = 800;
+constexpr int kScreenHeight = 600;
+constexpr int kPixelMode = 1;
+constexpr int kCellMode = 0;
+
+constexpr const char* kTitlePicture = "title.BMP";
+constexpr const char* kMapPicture = "bmapa.BMP";
+constexpr const char* kCursorSheet = "cur.bmp";
+constexpr const char* kSplashPictures[3] = {"dinner.BMP", "llama.BMP", "load.BMP"};
+constexpr std::uint32_t kSplashWaits[3] = {10000, 20000, 30000};
+constexpr const char* kIntroPages[4] = {"in1.BMP", "in2.BMP", "in3.BMP", "in4.BMP"};
+
+// The cursor sheet's cells for the cursor frames 0 to 3; cell 2 is the cell marker.
+constexpr int kCursorCells[4] = {0, 1, 3, 4};
+constexpr int kCursorWidth = 56;
+constexpr int kCursorHeight = 40;
+constexpr int kCursorFrameSurfaces = 32;
+
+}  // namespace
+
+Game::Game(platform::Platform& platform)
+    : platform_(platform),
+      random_(sharedRandom()),
+      battle_(database_, flow_, random_),
+      canvas_(flow_.scratchImage),
+      view_(database_, flow_, canvas_) {
+  resetEngine();
+  random_.reset();
+  platform::setCurrent(&platform_);
+  battle_.setPresentation(&view_);
+  battle_.setOutcome(this);
+}
+
+Game::~Game() {
+  battle_.setOutcome(nullptr);
+  battle_.setPresentation(nullptr);
+  if (platform::current() == &platform_) platform::setCurrent(nullptr);
+}
+
+int Game::gameInit() {
+  // The font first, so that a missing font is reported as such rather than as a display failure.
+  if (platform_.textRasterizer() == nullptr) {
+    failure_ = "font set-up failed: " + platform_.lastError();
+    return 0;
+  }
+  if (!initDisplay(kScreenWidth, kScreenHeight, 8, 0)) {
+    failure_ = "display set-up failed" + (platform_.lastError().empty() ? "" : ": " + platform_.lastError());
+    return 0;
+  }
+  displayUp_ = true;
+  // The keyboard: one read proves it answers; the game starts with every key up whatever it said.
+  if (!platform_.readKeyboard(keyState_)) {
+    failure_ = "keyboard set-up failed" + (platform_.lastError().empty() ? "" : ": " + platform_.lastError());
+    return 0;
+  }
+  std::fill(std::begin(keyState_), std::end(keyState_), std::uint8_t{0});
+
+  loadBackground(kTitlePicture, true);
+
+  Sprite& cursor = flow_.cursorSprite;
+  if (!createSprite(cursor, 0, 0, kCursorWidth, kCursorHeight, kCursorFrameSurfaces,
+                    SPRITE_MULTI_FRAME | SPRITE_VISIBLE, DDSCAPS_SYSTEMMEMORY, 0, 8)) {
+    failure_ = "cursor sprite set-up failed";
+    return 0;
+  }
+  if (loadBitmapFile(bitmapFile, kCursorSheet)) {
+    for (int frame = 0; frame < 4; ++frame)
+      loadSpriteFrame(cursor, bitmapFile, frame, kCursorCells[frame], 0, kCellMode);
+    unloadBitmapFile(bitmapFile);
+  }
+  cursor.currentFrame = 2;
+  setSpriteVelocity(cursor, 0, 0);
+  setSpritePosition(cursor, static_cast<int>(kTitleMenuX), static_cast<int>(kTitleBeginY));
+
+  flow_.gridColumn = 1;
+  flow_.gridRow = 1;
+
+  const RECT screen{0, 0, screenWidth, screenHeight};
+  backBufferClipper = attachClipper(backBuffer, 1, &screen);
+  platform_.hideMousePointer();
+  view_.createEffectSprites(battle_);
+  loadBattle(battle_, 1);
+  return 1;
+}
+
+int Game::gameShutdown() {
+  if (shutDown_) return 1;
+  shutDown_ = true;
+  destroyImage(flow_.backgroundImage);
+  if (displayUp_) shutdownDisplay();
+  displayUp_ = false;
+  return 1;
+}
+
+int Game::gameFrame() {
+  if (platform_.isKeyDown(platform::DirectKey::Escape) || platform_.isKeyDown(platform::DirectKey::Space)) {
+    platform_.postMessage(platform::Message::Destroy);
+  }
+  startClock();
+  fillSurface(backBuffer, 0);
+  drawBackground(false);
+  switch (flow_.screenState) {
+    case 0:
+      return titleScreen();
+    case 1:
+      return splashScreen();
+    case 2:
+      return selectionScreen();
+    default:
+      return battleScreen();
+  }
+}
+
+void Game::readKeyboard() {
+  // A failed read leaves the last state in place.
+  std::uint8_t state[256];
+  if (platform_.readKeyboard(state)) std::copy(std::begin(state), std::end(state), keyState_);
+}
+
+bool Game::loadBackground(const char* file, bool setPicturePalette) {
+  if (!loadBitmapFile(bitmapFile, file)) return false;
+  if (setPicturePalette) setPalette(bitmapFile.palette);
+  destroyImage(flow_.backgroundImage);
+  createImage(flow_.backgroundImage, 0, 0, kScreenWidth, kScreenHeight, 8);
+  loadImage(flow_.backgroundImage, bitmapFile, 0, 0, kPixelMode);
+  unloadBitmapFile(bitmapFile);
+  return true;
+}
+
+void Game::drawBackground(bool transparent) {
+  std::uint8_t* memory = lockBackBuffer();
+  drawImage(flow_.backgroundImage, memory, backBufferPitch, transparent ? 1 : 0);
+  unlockBackBuffer();
+}
+
+void Game::showPicture(const char* file) {
+  if (loadBackground(file, true)) drawBackground(true);
+  flipDisplay();
+}
+
+void Game::showResultPicture(const char* file) {
+  if (loadBitmapFile(bitmapFile, file)) {
+    setPalette(bitmapFile.palette);
+    destroyImage(flow_.scratchImage);
+    createImage(flow_.scratchImage, 0, 0, kScreenWidth, kScreenHeight, 8);
+    // Cell (0, 0) starts at pixel (1, 1); what lies beyond the file's edge stays index 0 (transparent).
+    loadImage(flow_.scratchImage, bitmapFile, 0, 0, kCellMode);
+    std::uint8_t* memory = lockBackBuffer();
+    drawImage(flow_.scratchImage, memory, backBufferPitch, 1);
+    unlockBackBuffer();
+    unloadBitmapFile(bitmapFile);
+  }
+  flipDisplay();
+  waitClock(10000);
+}
+
+void Game::drawPictureCell(const BitmapFile& picture, int cellColumn, int x, int y) {
+  destroyImage(flow_.scratchImage);
+  createImage(flow_.scratchImage, x, y, 56, 56, 8);
+  loadImage(flow_.scratchImage, picture, cellColumn, 0, kCellMode);
+  std::uint8_t* memory = lockBackBuffer();
+  drawImage(flow_.scratchImage, memory, backBufferPitch, 1);
+  unlockBackBuffer();
+}
+
+int Game::titleScreen() {
+  readKeyboard();
+  waitClock(20);
+  const float y = flow_.cursorY();
+  if (keyDown(platform::DIK_UP)) {
+    flow_.setCursor(flow_.cursorX(), titleCursorUp(y), flow_.cursorFrame());
+  } else if (keyDown(platform::DIK_DOWN)) {
+    flow_.setCursor(flow_.cursorX(), titleCursorDown(y), flow_.cursorFrame());
+  } else if (keyDown(platform::DIK_RETURN)) {
+    if (y == kTitleBeginY) {
+      flow_.screenState = 1;
+      flow_.setCursor(5, 105, 0);
+      if (loadBackground(kMapPicture, true)) drawBackground(true);
+    } else if (y == kTitleIntroY) {
+      introPages();
+    }
+  }
+  drawSprite(flow_.cursorSprite, backBuffer);
+  flipDisplay();
+  return 0;
+}
+
+void Game::introPages() {
+  waitClock(500);
+  for (int page = 0; page < 4; ++page) {
+    do {
+      readKeyboard();
+      showPicture(kIntroPages[page]);
+    } while (!platform_.isKeyDown(platform::DirectKey::Return));
+    if (page < 3) waitClock(500);
+  }
+  showPicture(kTitlePicture);
+  waitClock(1000);
+}
+
+int Game::splashScreen() {
+  for (int i = 0; i < 3; ++i) {
+    showPicture(kSplashPictures[i]);
+    waitClock(kSplashWaits[i]);
+  }
+  loadBackground(kMapPicture, true);
+  flow_.setCursor(kSelectionCursorX0, kSelectionCursorY, 3);
+  flow_.screenState = 2;
+  for (int id = 1; id <= kSelectionSlots; ++id) {
+    Character character = database_.getCharacter(id);
+    // A character the database lacks would join the roster as id 0; it is left out instead.
+    if (character.id == 0) continue;
+    character.computeDerived(database_);
+    flow_.roster.add(character);
+  }
+  return selectionScreen();
+}
+
+}  // namespace varnholt::app

@@ -1,0 +1,106 @@
+#pragma once
+// The game: one-time start-up, the per-frame state machine over the four screens (title with its intro
+// pages, splash sequence, party selection, battle), the shutdown, and the handling of a won or lost
+// battle. A Game owns every global object of a run (database, game-flow state, battle, battle view) and
+// resets the engine and the random generator when it is made, so several games can run one after the
+// other in one process.
+
+#include <cstdint>
+#include <stdexcept>
+#include <string>
+
+#include "battle/battle.h"
+#include "battle/battle_presentation.h"
+#include "battle/game_flow_state.h"
+#include "battle_view/battle_view.h"
+#include "battle_view/engine_canvas.h"
+#include "data/game_database.h"
+#include "data/random.h"
+#include "platform/platform.h"
+
+namespace varnholt::app {
+
+// Thrown by the victory handling after the last battle, once the game has shut down: no further frame
+// runs. The frame loop catches it and ends the program with exit code 0.
+class CampaignEnded : public std::exception {
+ public:
+  const char* what() const noexcept override { return "the campaign is over"; }
+};
+
+// The battle that ends the campaign when won.
+inline constexpr int kLastBattle = 5;
+
+class Game final : public BattleOutcome {
+ public:
+  // Installs `platform` as the platform the engine uses and puts the engine and the random generator
+  // back to their start-of-run state.
+  explicit Game(platform::Platform& platform);
+  ~Game() override;
+  Game(const Game&) = delete;
+  Game& operator=(const Game&) = delete;
+
+  // Display, keyboard, title picture, cursor sprite, clipper, mouse pointer, effect sprites, battle 1.
+  // 1 on success; 0 with failure() naming the step that failed.
+  int gameInit();
+  // One frame of the current screen. 0 after the title, splash and selection screens, 1 after the battle.
+  int gameFrame();
+  // Releases the background image and the display, once. 1.
+  int gameShutdown();
+
+  // BattleOutcome
+  void handleDefeat() override;
+  void handleVictory() override;
+
+  const std::string& failure() const { return failure_; }
+  bool shutDown() const { return shutDown_; }
+
+  GameDatabase& database() { return database_; }
+  GameFlowState& flow() { return flow_; }
+  Battle& battle() { return battle_; }
+  BattleView& view() { return view_; }
+  RandomGenerator& random() { return random_; }
+  const GameDatabase& database() const { return database_; }
+  const GameFlowState& flow() const { return flow_; }
+  const Battle& battle() const { return battle_; }
+  const RandomGenerator& random() const { return random_; }
+
+ private:
+  int titleScreen();
+  void introPages();
+  int splashScreen();
+  int selectionScreen();
+  void addToParty(int rosterIndex);
+  int battleScreen();
+  void battleEnter();
+  void drawCommandBar();
+
+  void readKeyboard();
+  bool keyDown(int code) const { return keyState_[code] != 0; }
+
+  // Loads `file` into the background image (pixel mode at (0, 0)), setting the display palette from it
+  // when asked. A picture that cannot be loaded leaves the background as it was; false then.
+  bool loadBackground(const char* file, bool setPicturePalette);
+  // Draws the background image into the back buffer; opaque or with index 0 transparent.
+  void drawBackground(bool transparent);
+  // Loads a picture as background with its palette, draws it transparent over the frame and presents.
+  void showPicture(const char* file);
+  // A result picture: the 800 x 600 rectangle from pixel (1, 1) of the file over the frame, presented
+  // and kept on screen until 10 s after the frame start.
+  void showResultPicture(const char* file);
+  // A 56 x 56 cell of a picture sheet drawn at (x, y) through the scratch image, index 0 transparent.
+  void drawPictureCell(const BitmapFile& picture, int cellColumn, int x, int y);
+
+  platform::Platform& platform_;
+  RandomGenerator& random_;
+  GameDatabase database_;
+  GameFlowState flow_;
+  Battle battle_;
+  EngineCanvas canvas_;
+  BattleView view_;
+  std::uint8_t keyState_[256] = {};
+  std::string failure_;
+  bool displayUp_ = false;
+  bool shutDown_ = false;
+};
+
+}  // namespace varnholt::app

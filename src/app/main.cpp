@@ -1,0 +1,117 @@
+// varnholt: the game on the SDL2 backend. Finds the campaign, opens the window, runs the game until it
+// quits or the campaign ends, records the session's keys when asked and saves screenshots on F12.
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <memory>
+
+#include "app/command_line.h"
+#include "app/content_location.h"
+#include "app/game.h"
+#include "app/game_loop.h"
+#include "app/key_recorder.h"
+#include "app/screenshot.h"
+#include "platform/sdl/sdl_platform.h"
+
+#ifndef VARNHOLT_VERSION
+#define VARNHOLT_VERSION "0.0.0"
+#endif
+
+namespace fs = std::filesystem;
+using namespace varnholt;
+
+namespace {
+
+void saveScreenshot(const app::FrameKeeper& keeper) {
+  auto folder = app::screenshotFolder(std::getenv("XDG_DATA_HOME"), std::getenv("HOME"));
+  if (!folder) {
+    std::cerr << "varnholt: screenshot not saved: neither XDG_DATA_HOME nor HOME is set\n";
+    return;
+  }
+  std::error_code code;
+  fs::create_directories(*folder, code);
+  const fs::path path = app::nextScreenshotPath(*folder);
+  std::string error;
+  if (app::writePng(path, keeper.lastFrame(), error)) {
+    std::cerr << "varnholt: screenshot saved to " << path.string() << "\n";
+  } else {
+    std::cerr << "varnholt: screenshot not saved: " << error << "\n";
+  }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const auto parsed = app::parseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
+  if (!parsed.options) {
+    std::cerr << "varnholt: " << parsed.error << "\n" << app::usageText("varnholt");
+    return 2;
+  }
+  const app::Options& options = *parsed.options;
+  if (options.help) {
+    std::cout << app::usageText("varnholt");
+    return 0;
+  }
+  if (options.version) {
+    std::cout << "varnholt " << VARNHOLT_VERSION << "\n";
+    return 0;
+  }
+
+  const fs::path workingDir = fs::current_path();
+  const auto search =
+      app::findContent(options.dataDir ? std::optional<fs::path>(*options.dataDir) : std::nullopt, workingDir,
+                       app::executablePath(argv[0]));
+  if (!search.found) {
+    std::cerr << app::describeMissingContent(search) << "\n";
+    return 1;
+  }
+  // The recording is named relative to where the game was started, before it enters the campaign.
+  std::ofstream recording;
+  if (options.recordFile) {
+    fs::path path = *options.recordFile;
+    if (path.is_relative()) path = workingDir / path;
+    recording.open(path);
+    if (!recording) {
+      std::cerr << "varnholt: cannot write the recording " << path.string() << "\n";
+      return 1;
+    }
+    recording << "# Varnholt session recorded with --record; replay with varnholt-replay --keys\n";
+  }
+  if (::chdir(search.found->c_str()) != 0) {
+    std::cerr << "varnholt: cannot enter the campaign folder " << search.found->string() << "\n";
+    return 1;
+  }
+
+  platform::SdlPlatform sdl(platform::SdlOptions{options.windowed});
+  if (!sdl.openWindow("Varnholt", 800, 600)) {
+    std::cerr << "varnholt: window set-up failed: " << sdl.lastError() << "\n";
+    return 1;
+  }
+  app::FrameKeeper keeper(sdl);
+  std::unique_ptr<app::KeyRecorder> recorder;
+  platform::Platform* gamePlatform = &keeper;
+  if (options.recordFile) {
+    recorder = std::make_unique<app::KeyRecorder>(keeper, recording);
+    gamePlatform = recorder.get();
+  }
+
+  app::Game game(*gamePlatform);
+  if (!game.gameInit()) {
+    std::cerr << "varnholt: " << game.failure() << "\n";
+    return 1;
+  }
+  app::FrameObserver observer;
+  observer.beforeFrame = [&](int frame) {
+    if (recorder) recorder->beginFrame(frame);
+  };
+  observer.afterFrame = [&](int) {
+    if (gamePlatform->takeScreenshotRequest()) saveScreenshot(keeper);
+  };
+  app::runGameLoop(game, *gamePlatform, observer);
+  if (recorder) recorder->finish();
+  sdl.closeWindow();
+  return 0;
+}

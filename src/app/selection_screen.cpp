@@ -1,0 +1,69 @@
+// The party-selection screen: eight portraits of the roster, the status panel of the character under
+// the cursor, and Enter adding that character to the coming battle on a random free cell.
+#include "app/game.h"
+#include "app/screen_rules.h"
+#include "engine/engine.h"
+
+namespace varnholt::app {
+namespace {
+
+constexpr const char* kSelectPicture = "select.BMP";
+constexpr const char* kMapPicture = "bmapa.BMP";
+constexpr int kStatusPanelX = 0;
+constexpr int kStatusPanelY = 301;
+constexpr int kMessageX = 50;
+constexpr int kMessageY = 250;
+constexpr COLORREF kTextColour = makeColorRef(32, 32, 32);
+
+}  // namespace
+
+int Game::selectionScreen() {
+  if (loadBackground(kSelectPicture, false)) drawBackground(true);
+
+  const int shown = std::min(flow_.roster.count(), kSelectionSlots);
+  for (int k = 0; k < shown; ++k) {
+    const Character character = flow_.roster.at(k);
+    if (!loadBitmapFile(bitmapFile, character.pictureFile)) continue;
+    if (k == 0) setPalette(bitmapFile.palette);
+    drawPictureCell(bitmapFile, 0, kPortraitX0 + kPortraitStep * k, kPortraitY);
+    unloadBitmapFile(bitmapFile);
+  }
+  if (auto k = rosterIndexAtCursor(flow_.cursorX(), flow_.roster.count())) {
+    view_.drawStatusPanel(flow_.roster.at(*k), kStatusPanelX, kStatusPanelY);
+  }
+
+  readKeyboard();
+  waitClock(70);
+  const float x = flow_.cursorX();
+  if (keyDown(platform::DIK_LEFT)) {
+    flow_.setCursor(selectionCursorLeft(x), flow_.cursorY(), flow_.cursorFrame());
+  } else if (keyDown(platform::DIK_RIGHT)) {
+    flow_.setCursor(selectionCursorRight(x), flow_.cursorY(), flow_.cursorFrame());
+  } else if (keyDown(platform::DIK_RETURN)) {
+    if (auto k = rosterIndexAtCursor(x, flow_.roster.count())) addToParty(*k);
+  }
+
+  if (flow_.partyCount == GameFlowState::partySize) {
+    flow_.screenState = 3;
+    loadBackground(kMapPicture, false);
+  }
+  drawText(flow_.messageText, kMessageX, kMessageY, kTextColour, backBuffer);
+  drawSprite(flow_.cursorSprite, backBuffer);
+  flipDisplay();
+  return 0;
+}
+
+void Game::addToParty(int rosterIndex) {
+  Character character = flow_.roster.at(rosterIndex);
+  if (battle_.units.find(character) != -1) {
+    flow_.setMessage("Already Added");
+    return;
+  }
+  auto cell = placePartyMember(battle_.map, random_);
+  if (!cell) return;
+  if (!battle_.addCombatant(character, cell->column, cell->row, kPlayerSide)) return;
+  flow_.partyCount += 1;
+  flow_.setMessage("Added to Battle");
+}
+
+}  // namespace varnholt::app

@@ -1,0 +1,203 @@
+// varnholt-replay: runs the game headless with a virtual clock, driven by a key script, and reports the
+// final state as JSON, the hash of every presented frame, and chosen frames as BMP pictures.
+//
+//   varnholt-replay --data DIR --keys FILE [--frames N] [--state FILE] [--hashes FILE] [--dump N:FILE.bmp]...
+//
+// Exit codes: 0 ran as asked; 1 the game could not start (content missing, set-up failed); 2 bad usage
+// or an unreadable script; 3 a frame made more than 100000 keyboard reads without ending.
+#include <unistd.h>
+
+#include <charconv>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/content_location.h"
+#include "app/frame_capture.h"
+#include "app/game.h"
+#include "app/game_loop.h"
+#include "app/game_state_json.h"
+#include "app/key_script.h"
+#include "app/scripted_keyboard.h"
+#include "platform/headless/headless_platform.h"
+
+namespace fs = std::filesystem;
+using namespace varnholt;
+
+namespace {
+
+struct ReplayOptions {
+  std::optional<fs::path> dataDir;
+  fs::path keys;
+  int frames = 0;  // 0: the last frame the script names, plus one
+  std::optional<fs::path> state;
+  std::optional<fs::path> hashes;
+  std::multimap<int, fs::path> dumps;
+};
+
+const char* kUsage =
+    "Usage: varnholt-replay --data DIR --keys FILE [--frames N] [--state FILE] [--hashes FILE]\n"
+    "                       [--dump N:FILE.bmp]...\n"
+    "Runs Varnholt headless on the campaign in DIR, holding the keys the script FILE names.\n"
+    "  --frames N          run N frames (default: the last frame the script names, plus one)\n"
+    "  --state FILE        write the game's state as JSON after the last frame\n"
+    "  --hashes FILE       write '<frame> <present> <hash>' for every presented frame\n"
+    "  --dump N:FILE.bmp   write the last picture presented in frame N as an 8-bit BMP\n";
+
+std::optional<int> parseCount(const std::string& text) {
+  int value = 0;
+  auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (ec != std::errc() || end != text.data() + text.size() || value < 1) return std::nullopt;
+  return value;
+}
+
+// Parses the arguments; on a mistake prints it with the usage and returns nullopt.
+std::optional<ReplayOptions> parseArguments(int argc, char** argv) {
+  ReplayOptions options;
+  bool haveKeys = false;
+  auto fail = [](const std::string& what) -> std::optional<ReplayOptions> {
+    std::cerr << "varnholt-replay: " << what << "\n" << kUsage;
+    return std::nullopt;
+  };
+  for (int i = 1; i < argc; ++i) {
+    const std::string arg = argv[i];
+    if (arg == "--help") {
+      std::cout << kUsage;
+      std::exit(0);
+    }
+    if (i + 1 >= argc)
+      return fail(arg == "--data" || arg == "--keys" || arg == "--frames" || arg == "--state" ||
+                          arg == "--hashes" || arg == "--dump"
+                      ? arg + " needs a value"
+                      : "unknown option '" + arg + "'");
+    const std::string value = argv[++i];
+    if (arg == "--data") {
+      options.dataDir = value;
+    } else if (arg == "--keys") {
+      options.keys = value;
+      haveKeys = true;
+    } else if (arg == "--frames") {
+      auto frames = parseCount(value);
+      if (!frames) return fail("--frames needs a number from 1");
+      options.frames = *frames;
+    } else if (arg == "--state") {
+      options.state = value;
+    } else if (arg == "--hashes") {
+      options.hashes = value;
+    } else if (arg == "--dump") {
+      auto colon = value.find(':');
+      auto frame = colon == std::string::npos ? std::nullopt : parseCount(value.substr(0, colon));
+      if (!frame || colon + 1 >= value.size()) return fail("--dump needs N:FILE.bmp");
+      options.dumps.emplace(*frame, value.substr(colon + 1));
+    } else {
+      return fail("unknown option '" + arg + "'");
+    }
+  }
+  if (!haveKeys) return fail("--keys FILE is required");
+  return options;
+}
+
+bool writeDump(const fs::path& path, const platform::CapturedFrame& frame, int frameNumber) {
+  std::string error;
+  if (frame.pixels.empty()) {
+    std::cerr << "varnholt-replay: nothing was presented by frame " << frameNumber << "; " << path.string()
+              << " not written\n";
+    return false;
+  }
+  if (!platform::writeFrameBmp(frame, path.string(), error)) {
+    std::cerr << "varnholt-replay: " << error << "\n";
+    return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  auto options = parseArguments(argc, argv);
+  if (!options) return 2;
+
+  std::string error;
+  auto script = app::KeyScript::load(options->keys.string(), error);
+  if (!script) {
+    std::cerr << "varnholt-replay: " << error << "\n";
+    return 2;
+  }
+
+  const fs::path workingDir = fs::current_path();
+  auto search = app::findContent(options->dataDir, workingDir, app::executablePath(argv[0]));
+  if (!search.found) {
+    std::cerr << app::describeMissingContent(search) << "\n";
+    return 1;
+  }
+  // The outputs are named relative to where the runner was started; the game reads from the campaign.
+  auto absolute = [&](const fs::path& path) { return path.is_absolute() ? path : workingDir / path; };
+  if (options->state) options->state = absolute(*options->state);
+  if (options->hashes) options->hashes = absolute(*options->hashes);
+  for (auto& dump : options->dumps) dump.second = absolute(dump.second);
+  if (::chdir(search.found->c_str()) != 0) {
+    std::cerr << "varnholt-replay: cannot enter " << search.found->string() << "\n";
+    return 1;
+  }
+
+  platform::HeadlessPlatform headless;
+  app::ScriptedKeyboard keyboard(headless, *script);
+  app::FrameCapture capture(keyboard);
+  app::Game game(capture);
+  if (!game.gameInit()) {
+    std::cerr << "varnholt: " << game.failure() << "\n";
+    return 1;
+  }
+  const std::uint32_t startTicks = headless.ticks();
+
+  auto writeDumpsFor = [&](int frame) {
+    auto [first, last] = options->dumps.equal_range(frame);
+    for (auto it = first; it != last; ++it) writeDump(it->second, capture.latest(), frame);
+  };
+  app::FrameObserver observer;
+  observer.beforeFrame = [&](int frame) {
+    keyboard.beginFrame(frame);
+    capture.beginFrame(frame);
+  };
+  observer.afterFrame = writeDumpsFor;
+
+  const int frameLimit = options->frames > 0 ? options->frames : script->lastFrame() + 1;
+  const app::LoopResult result = app::runGameLoop(game, capture, observer, frameLimit);
+  if (result.reason == app::ExitReason::CampaignEnd || result.reason == app::ExitReason::Stuck) {
+    // The last frame stopped midway; what it presented is still its picture.
+    writeDumpsFor(result.frames);
+  }
+  for (const auto& [frame, path] : options->dumps) {
+    if (frame > result.frames) {
+      std::cerr << "varnholt-replay: the game ended after frame " << result.frames << "; " << path.string()
+                << " not written\n";
+    }
+  }
+
+  if (options->state) {
+    std::ofstream out(*options->state);
+    app::writeGameState(out, game, result);
+    if (!out) std::cerr << "varnholt-replay: cannot write " << options->state->string() << "\n";
+  }
+  if (options->hashes) {
+    std::ofstream out(*options->hashes);
+    for (const auto& presented : capture.presented()) {
+      out << presented.frame << ' ' << presented.index << ' ' << app::formatHash(presented.hash) << '\n';
+    }
+    if (!out) std::cerr << "varnholt-replay: cannot write " << options->hashes->string() << "\n";
+  }
+
+  std::cout << "frames=" << result.frames << " ms=" << (headless.ticks() - startTicks)
+            << " screenState=" << game.flow().screenState << " battleNumber=" << game.battle().battleNumber
+            << " exit=" << app::exitReasonName(result.reason) << "\n";
+  if (result.reason == app::ExitReason::Stuck) {
+    std::cerr << "varnholt-replay: frame " << result.frames << " kept reading the keyboard without ending\n";
+  }
+  game.gameShutdown();
+  return result.reason == app::ExitReason::Stuck ? 3 : 0;
+}
