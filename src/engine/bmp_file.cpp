@@ -96,25 +96,25 @@ int decodeBitmap(const std::uint8_t* data, std::size_t size, int format, BitmapF
   if (tableStart > fileSize) return fail();
 
   // Where the pixel data starts. Files of the classic layout end with exactly biSizeImage bytes of
-  // pixels; others are found by bfOffBits, or failing that by the pixel data ending the file.
-  const auto fits = [&](std::uint64_t start) {
-    return start >= tableStart && start <= fileSize && fileSize - start >= needed;
-  };
+  // pixels after a full colour table. Otherwise bfOffBits says where they are (a shorter colour table
+  // ends there); failing that, the pixel data is taken to end the file after a full table.
+  const std::uint64_t fullTableEnd = tableStart + (bits == 8 ? 1024 : 0);
   std::uint64_t start = 0;
   bool found = false;
-  const auto tryStart = [&](std::uint64_t candidate) {
-    if (!found && fits(candidate)) {
+  const auto tryStart = [&](std::uint64_t candidate, std::uint64_t earliest) {
+    if (!found && candidate >= earliest && candidate <= fileSize && fileSize - candidate >= needed) {
       start = candidate;
       found = true;
     }
   };
   const bool sizeImageUsable = ih.biSizeImage >= needed && ih.biSizeImage <= fileSize;
-  if (ih.biSize == INFO_HEADER_SIZE && sizeImageUsable) tryStart(fileSize - ih.biSizeImage);
-  tryStart(fh.bfOffBits);
-  if (sizeImageUsable) tryStart(fileSize - ih.biSizeImage);
+  if (ih.biSize == INFO_HEADER_SIZE && sizeImageUsable) tryStart(fileSize - ih.biSizeImage, fullTableEnd);
+  tryStart(fh.bfOffBits, tableStart);
+  if (sizeImageUsable) tryStart(fileSize - ih.biSizeImage, fullTableEnd);
   if (ih.biSizeImage == 0) {
-    if (fileSize >= stride * static_cast<std::uint64_t>(rows)) tryStart(fileSize - stride * rows);
-    if (fileSize >= needed) tryStart(fileSize - needed);
+    const std::uint64_t padded = stride * static_cast<std::uint64_t>(rows);
+    if (fileSize >= padded) tryStart(fileSize - padded, fullTableEnd);
+    if (fileSize >= needed) tryStart(fileSize - needed, fullTableEnd);
   }
   if (!found) return fail();
 
