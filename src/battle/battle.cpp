@@ -107,9 +107,9 @@ int Battle::occupancy(int column, int row) const {
   return insideLayer(column, row) ? map.occupancy[column][row] : 0;
 }
 
-int Battle::occupancyOnMap(int column, int row) const {
-  if (column < 1 || row < 1 || column > map.columns || row > map.rows) return 0;
-  return occupancy(column, row);
+int occupancyInsideMap(const MapRecord& map, int column, int row) {
+  if (column < 1 || row < 1 || column > map.columns || row > map.rows || !insideLayer(column, row)) return 0;
+  return map.occupancy[column][row];
 }
 
 void Battle::setOccupancy(int column, int row, int id) {

@@ -103,8 +103,6 @@ class Battle {
 
   // The occupancy value of a cell; 0 for an index outside the 26 x 26 layer.
   int occupancy(int column, int row) const;
-  // The same, but 0 for every cell outside the current map.
-  int occupancyOnMap(int column, int row) const;
   // The attack range of a combatant's weapon.
   int weaponRange(const Character& combatant);
   // The unit sprite of a combatant, or null when its slot is not a sprite slot.
@@ -158,6 +156,10 @@ class Battle {
 };
 
 // --- decisions, free of the Battle so tests can call them on their own grids and lists ---
+
+// The occupancy value of a cell of the map; 0 for every cell outside the map's size (a smaller map leaves
+// stale ids in the layer beyond it) and outside the layer.
+int occupancyInsideMap(const MapRecord& map, int column, int row);
 
 // Every cell reachable from (column, row) in at most `range` steps through cells that are free or hold
 // `actingId`, added in the order of the plain recursion (right, left, below, above), refreshing a cell on

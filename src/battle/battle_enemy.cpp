@@ -11,11 +11,6 @@ namespace {
 constexpr int kNeighbourColumn[4] = {1, -1, 0, 0};
 constexpr int kNeighbourRow[4] = {0, 0, 1, -1};
 
-int occupancyInsideMap(const MapRecord& map, int column, int row) {
-  if (column < 1 || row < 1 || column > map.columns || row > map.rows || column > 25 || row > 25) return 0;
-  return map.occupancy[column][row];
-}
-
 }  // namespace
 
 // The combatant looked for is the one whose id is 1, whichever side it is on.

@@ -22,18 +22,46 @@ void EngineCanvas::drawTextIndexed(const char* text, int x, int y, int colorInde
   varnholt::drawTextIndexed(text, x, y, colorIndex, backBuffer);
 }
 
-// Every cell is loaded, copied and drawn anew; the engine's picture cache keeps the file from being read
-// again in every frame.
+// The game copies a marker or portrait out of its picture for every drawing; the pixels are the same
+// each time, so the copy is made once per cell and kept. A picture that cannot be loaded gives an image
+// of index 0, which draws nothing.
+BitmapImage& EngineCanvas::cellImage(const char* file, int cellWidth, int cellHeight, int cellColumn,
+                                     int cellRow) {
+  std::string key = std::string(file) + '\n' + std::to_string(cellWidth) + 'x' + std::to_string(cellHeight) +
+                    '@' + std::to_string(cellColumn) + ',' + std::to_string(cellRow);
+  ++uses_;
+  for (KeptCell& cell : cells_) {
+    if (cell.key == key) {
+      cell.lastUse = uses_;
+      return cell.image;
+    }
+  }
+  if (cells_.size() >= kMaxKeptCells) {
+    std::size_t oldest = 0;
+    for (std::size_t i = 1; i < cells_.size(); ++i)
+      if (cells_[i].lastUse < cells_[oldest].lastUse) oldest = i;
+    cells_.erase(cells_.begin() + static_cast<std::ptrdiff_t>(oldest));
+  }
+  KeptCell cell;
+  cell.key = std::move(key);
+  cell.lastUse = uses_;
+  createImage(cell.image, 0, 0, cellWidth, cellHeight, 8);
+  if (loadBitmapFile(bitmapFile, file) == 1) {
+    loadImage(cell.image, bitmapFile, cellColumn, cellRow, 0);
+    unloadBitmapFile(bitmapFile);
+  }
+  cells_.push_back(std::move(cell));
+  return cells_.back().image;
+}
+
 void EngineCanvas::drawSheetCell(const char* file, int cellWidth, int cellHeight, int cellColumn, int cellRow,
                                  int x, int y) {
-  loadBitmapFile(bitmapFile, file);
-  createImage(scratchImage_, x, y, cellWidth, cellHeight, 8);
-  loadImage(scratchImage_, bitmapFile, cellColumn, cellRow, 0);
+  BitmapImage& image = cellImage(file, cellWidth, cellHeight, cellColumn, cellRow);
+  image.x = x;
+  image.y = y;
   lockBackBuffer();
-  drawImage(scratchImage_, backBufferMemory, backBufferPitch, 1);
+  drawImage(image, backBufferMemory, backBufferPitch, 1);
   unlockBackBuffer();
-  destroyImage(scratchImage_);
-  unloadBitmapFile(bitmapFile);
 }
 
 void EngineCanvas::drawSprite(Sprite& sprite) {

@@ -1,7 +1,9 @@
 #pragma once
-// The battle view's canvas on the engine: text through the engine's text output, sheet cells through
-// the shared loading station and a scratch image copied into the locked back buffer, sprites blitted
-// onto the back buffer.
+// The battle view's canvas on the engine: text through the engine's text output, sheet cells copied out
+// of their pictures once and kept, sprites blitted onto the back buffer.
+
+#include <string>
+#include <vector>
 
 #include "battle_view/battle_canvas.h"
 #include "engine/bitmap.h"
@@ -10,8 +12,8 @@ namespace varnholt {
 
 class EngineCanvas final : public BattleCanvas {
  public:
-  // `scratchImage` is the shared image every small picture passes through.
-  explicit EngineCanvas(BitmapImage& scratchImage) : scratchImage_(scratchImage) {}
+  // At most this many sheet cells are kept; the least recently drawn one makes room.
+  static constexpr std::size_t kMaxKeptCells = 64;
 
   void drawText(const char* text, int x, int y) override;
   void drawTextIndexed(const char* text, int x, int y, int colorIndex) override;
@@ -20,8 +22,20 @@ class EngineCanvas final : public BattleCanvas {
   void drawSprite(Sprite& sprite) override;
   int screenHeight() const override;
 
+  // Forgets the kept cells, so the next drawing reads the pictures again.
+  void forgetCells() { cells_.clear(); }
+  std::size_t keptCells() const { return cells_.size(); }
+
  private:
-  BitmapImage& scratchImage_;
+  struct KeptCell {
+    std::string key;
+    BitmapImage image;
+    unsigned long lastUse = 0;
+  };
+  BitmapImage& cellImage(const char* file, int cellWidth, int cellHeight, int cellColumn, int cellRow);
+
+  std::vector<KeptCell> cells_;
+  unsigned long uses_ = 0;
 };
 
 }  // namespace varnholt
