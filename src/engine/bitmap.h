@@ -10,6 +10,7 @@
 // in a small cache keyed by file name, size and modification time, so a picture reloaded every frame is
 // read from disk once.
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>

@@ -82,6 +82,9 @@ int initDisplay(int width, int height, int bitsPerPixel, int windowed) {
     return 0;
   }
 
+  // A display set up again starts unlocked; the old surfaces go with it.
+  backBufferMemory = nullptr;
+  backBufferPitch = 0;
   screenWidth = width;
   screenHeight = height;
   screenBitsPerPixel = bitsPerPixel;

@@ -2,13 +2,14 @@
 #include "engine/engine.h"
 
 #include "engine/display_internal.h"
+#include "engine/picture_cache.h"
 
 namespace varnholt {
 
 void resetBitmapState() {
   bitmapFile = BitmapFile{};
   clearPictureCache();
-  setPictureCacheLimits(64, 32u << 20);
+  setPictureCacheLimits(PictureCache::DEFAULT_MAX_ENTRIES, PictureCache::DEFAULT_MAX_BYTES);
 }
 
 void resetEngine() {

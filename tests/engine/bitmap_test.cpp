@@ -16,14 +16,14 @@ BitmapFile decoded(const std::vector<std::uint8_t>& bytes, int format = 8) {
 }
 
 TEST_F(BitmapTest, TinyFileComesTopRowFirstWithItsPaletteInRedGreenBlueOrder) {
-  BmpSpec spec;
-  spec.pixels = {5, 6, 7, 8, 1, 2, 3, 4};
-  spec.table.assign(1024, 0);
-  spec.table[4 * 3 + 0] = 10;  // entry 3: blue 10, green 20, red 30
-  spec.table[4 * 3 + 1] = 20;
-  spec.table[4 * 3 + 2] = 30;
+  BmpLayout layout;
+  layout.pixels = {5, 6, 7, 8, 1, 2, 3, 4};
+  layout.table.assign(1024, 0);
+  layout.table[4 * 3 + 0] = 10;  // entry 3: blue 10, green 20, red 30
+  layout.table[4 * 3 + 1] = 20;
+  layout.table[4 * 3 + 2] = 30;
   const std::string path = scratchPath("tiny.bmp");
-  writeFile(path, buildBmp(spec));
+  writeFile(path, buildBmp(layout));
 
   ASSERT_EQ(loadBitmapFile(bitmapFile, path), 1);
   EXPECT_EQ(bitmapFile.pixels, (std::vector<std::uint8_t>{5, 6, 7, 8, 1, 2, 3, 4}));
@@ -47,13 +47,13 @@ TEST_F(BitmapTest, TwentyFourBitPixelsBecomeSixteenBitValuesOfThePixelFormat) {
   EXPECT_EQ(convertRgb24(8, 4, 0, 15), 1);       // and five in 5.5.5
   EXPECT_EQ(convertRgb24(0, 0, 255, 15), 31 * 1024);
 
-  BmpSpec spec;
-  spec.bits = 24;
-  spec.width = 3;  // 9 bytes per row, padded to 12
-  spec.height = 2;
-  spec.pixels = {255, 255, 255, 0, 0, 0, 0, 0, 255, /* bottom: */ 0, 0, 8, 0, 0, 0, 0, 0, 0};
+  BmpLayout layout;
+  layout.bits = 24;
+  layout.width = 3;  // 9 bytes per row, padded to 12
+  layout.height = 2;
+  layout.pixels = {255, 255, 255, 0, 0, 0, 0, 0, 255, /* bottom: */ 0, 0, 8, 0, 0, 0, 0, 0, 0};
   for (const int format : {15, 16}) {
-    const BitmapFile bitmap = decoded(buildBmp(spec), format);
+    const BitmapFile bitmap = decoded(buildBmp(layout), format);
     EXPECT_EQ(bitmap.infoHeader.biBitCount, 16);
     ASSERT_EQ(bitmap.pixels.size(), 12u);
     const auto at = [&](int i) { return bitmap.pixels[2 * i] | (bitmap.pixels[2 * i + 1] << 8); };
@@ -65,7 +65,7 @@ TEST_F(BitmapTest, TwentyFourBitPixelsBecomeSixteenBitValuesOfThePixelFormat) {
 
 // Files outside the classic layout that common tools write load to the same picture.
 TEST_F(BitmapTest, CommonVariantsLoadLikeTheClassicLayout) {
-  BmpSpec base;
+  BmpLayout base;
   base.width = 3;
   base.height = 3;
   base.pixels = {1, 2, 3, 4, 5, 6, 7, 8, 9};
@@ -74,17 +74,17 @@ TEST_F(BitmapTest, CommonVariantsLoadLikeTheClassicLayout) {
 
   struct Case {
     const char* name;
-    void (*change)(BmpSpec&);
+    void (*change)(BmpLayout&);
     int tableEntries;
   };
   const Case cases[] = {
-      {"padded rows", [](BmpSpec&) {}, 256},
-      {"zero image size", [](BmpSpec& s) { s.zeroSizeImage = true; }, 256},
-      {"top-down rows", [](BmpSpec& s) { s.height = -s.height; }, 256},
-      {"short colour table", [](BmpSpec& s) { s.tableEntries = 16; }, 16},
-      {"later header version", [](BmpSpec& s) { s.headerSize = 124; }, 256},
+      {"padded rows", [](BmpLayout&) {}, 256},
+      {"zero image size", [](BmpLayout& s) { s.zeroSizeImage = true; }, 256},
+      {"top-down rows", [](BmpLayout& s) { s.height = -s.height; }, 256},
+      {"short colour table", [](BmpLayout& s) { s.tableEntries = 16; }, 16},
+      {"later header version", [](BmpLayout& s) { s.headerSize = 124; }, 256},
       {"later header and data after the pixels",
-       [](BmpSpec& s) {
+       [](BmpLayout& s) {
          s.headerSize = 124;
          s.trailing = {1, 2, 3, 4, 5};
        },
@@ -92,9 +92,9 @@ TEST_F(BitmapTest, CommonVariantsLoadLikeTheClassicLayout) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    BmpSpec spec = base;
-    c.change(spec);
-    const BitmapFile bitmap = decoded(buildBmp(spec));
+    BmpLayout layout = base;
+    c.change(layout);
+    const BitmapFile bitmap = decoded(buildBmp(layout));
     EXPECT_EQ(bitmap.pixels, base.pixels);
     EXPECT_EQ(bitmap.infoHeader.biHeight, 3);
     for (int i = 0; i < 256; ++i) {
@@ -107,7 +107,7 @@ TEST_F(BitmapTest, CommonVariantsLoadLikeTheClassicLayout) {
 }
 
 TEST_F(BitmapTest, MalformedFilesAreRejectedAndLeaveThePictureEmpty) {
-  BmpSpec good;
+  BmpLayout good;
   good.pixels.assign(8, 3);
   const std::vector<std::uint8_t> valid = buildBmp(good);
   const auto patch32 = [](std::vector<std::uint8_t> b, std::size_t at, std::uint32_t v) {
@@ -119,8 +119,8 @@ TEST_F(BitmapTest, MalformedFilesAreRejectedAndLeaveThePictureEmpty) {
     b[at + 1] = static_cast<std::uint8_t>(v >> 8);
     return b;
   };
-  const auto withSpec = [](void (*change)(BmpSpec&)) {
-    BmpSpec s;
+  const auto withSpec = [](void (*change)(BmpLayout&)) {
+    BmpLayout s;
     s.pixels.assign(8, 3);
     change(s);
     return buildBmp(s);
@@ -135,10 +135,10 @@ TEST_F(BitmapTest, MalformedFilesAreRejectedAndLeaveThePictureEmpty) {
       {"empty", {}},
       {"shorter than the headers", std::vector<std::uint8_t>(valid.begin(), valid.begin() + 40)},
       {"not BM", patch16(valid, 0, 0x4D43)},
-      {"4 bits", withSpec([](BmpSpec& s) { s.bits = 4; })},
-      {"32 bits", withSpec([](BmpSpec& s) { s.bits = 32; })},
-      {"RLE8", withSpec([](BmpSpec& s) { s.compression = 1; })},
-      {"bit fields", withSpec([](BmpSpec& s) { s.compression = 3; })},
+      {"4 bits", withSpec([](BmpLayout& s) { s.bits = 4; })},
+      {"32 bits", withSpec([](BmpLayout& s) { s.bits = 32; })},
+      {"RLE8", withSpec([](BmpLayout& s) { s.compression = 1; })},
+      {"bit fields", withSpec([](BmpLayout& s) { s.compression = 3; })},
       {"zero width", patch32(valid, 18, 0)},
       {"negative width", patch32(valid, 18, 0xFFFFFFFC)},
       {"zero height", patch32(valid, 22, 0)},
@@ -169,17 +169,17 @@ TEST_F(BitmapTest, MalformedFilesAreRejectedAndLeaveThePictureEmpty) {
 }
 
 TEST_F(BitmapTest, PicturesLoadedAgainComeFromTheCacheUntilTheFileChanges) {
-  BmpSpec spec;
-  spec.pixels = {1, 2, 3, 4, 5, 6, 7, 8};
+  BmpLayout layout;
+  layout.pixels = {1, 2, 3, 4, 5, 6, 7, 8};
   const std::string path = scratchPath("again.bmp");
-  writeFile(path, buildBmp(spec));
+  writeFile(path, buildBmp(layout));
   for (int frame = 0; frame < 5; ++frame) ASSERT_EQ(loadBitmapFile(bitmapFile, path), 1);
   EXPECT_EQ(pictureCacheStats().fileReads, 1u);
   EXPECT_EQ(pictureCacheStats().hits, 4u);
 
-  spec.height = 1;
-  spec.pixels = {9, 9, 9, 9};
-  writeFile(path, buildBmp(spec));
+  layout.height = 1;
+  layout.pixels = {9, 9, 9, 9};
+  writeFile(path, buildBmp(layout));
   ASSERT_EQ(loadBitmapFile(bitmapFile, path), 1);
   EXPECT_EQ(bitmapFile.pixels, (std::vector<std::uint8_t>{9, 9, 9, 9}));
   EXPECT_EQ(pictureCacheStats().fileReads, 2u);
@@ -187,7 +187,7 @@ TEST_F(BitmapTest, PicturesLoadedAgainComeFromTheCacheUntilTheFileChanges) {
 
   // Bounded: with room for one picture, alternating two pictures reads every time.
   setPictureCacheLimits(1, 1 << 20);
-  writeFile(scratchPath("other.bmp"), buildBmp(BmpSpec{}));
+  writeFile(scratchPath("other.bmp"), buildBmp(BmpLayout{}));
   for (int i = 0; i < 4; ++i) loadBitmapFile(bitmapFile, scratchPath(i % 2 ? "again.bmp" : "other.bmp"));
   EXPECT_EQ(pictureCacheStats().fileReads, 6u);
   EXPECT_EQ(pictureCacheStats().entries, 1u);

@@ -1,6 +1,4 @@
 // Display set-up, the lock and present rules, the frame clock, clippers, the palette file and the log.
-#include <cstdio>
-#include <cstring>
 #include <fstream>
 #include <sstream>
 
@@ -192,13 +190,6 @@ TEST_F(DisplayTest, ErrorLogWritesItsExactLinesCutTo79Characters) {
   char stamp[64];
   formatLogTimeStamp(time, 27, stamp);
   EXPECT_STREQ(stamp, "Thu Jun  3 21:49:08.27, 1993\n");
-}
-
-TEST_F(DisplayTest, ErrorLogOnAGivenStreamLeavesStandardStreamsOpen) {
-  ASSERT_EQ(openErrorLog("ignored", stdout), 1);
-  EXPECT_EQ(errorLog, stdout);
-  EXPECT_EQ(closeErrorLog(), 1);
-  EXPECT_NE(std::fputs("", stdout), EOF);
 }
 
 }  // namespace

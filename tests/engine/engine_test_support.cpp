@@ -82,40 +82,41 @@ void put32(std::vector<std::uint8_t>& b, std::size_t at, std::uint32_t v) {
 }
 }  // namespace
 
-std::vector<std::uint8_t> buildBmp(const BmpSpec& spec) {
-  const int rows = spec.height < 0 ? -spec.height : spec.height;
-  const std::size_t rowBytes = static_cast<std::size_t>(spec.width) * static_cast<std::size_t>(spec.bits / 8);
-  const std::size_t stride = spec.padRows ? (rowBytes + 3) & ~std::size_t{3} : rowBytes;
-  const std::size_t tableBytes = spec.bits == 8 ? static_cast<std::size_t>(spec.tableEntries) * 4 : 0;
-  const std::size_t offset = 14 + spec.headerSize + tableBytes;
+std::vector<std::uint8_t> buildBmp(const BmpLayout& layout) {
+  const int rows = layout.height < 0 ? -layout.height : layout.height;
+  const std::size_t rowBytes =
+      static_cast<std::size_t>(layout.width) * static_cast<std::size_t>(layout.bits / 8);
+  const std::size_t stride = layout.padRows ? (rowBytes + 3) & ~std::size_t{3} : rowBytes;
+  const std::size_t tableBytes = layout.bits == 8 ? static_cast<std::size_t>(layout.tableEntries) * 4 : 0;
+  const std::size_t offset = 14 + layout.headerSize + tableBytes;
   const std::size_t imageBytes = stride * static_cast<std::size_t>(rows);
 
   std::vector<std::uint8_t> b(offset, 0);
   b[0] = 'B';
   b[1] = 'M';
-  put32(b, 2, static_cast<std::uint32_t>(offset + imageBytes + spec.trailing.size()));
+  put32(b, 2, static_cast<std::uint32_t>(offset + imageBytes + layout.trailing.size()));
   put32(b, 10, static_cast<std::uint32_t>(offset));
-  put32(b, 14, spec.headerSize);
-  put32(b, 18, static_cast<std::uint32_t>(spec.width));
-  put32(b, 22, static_cast<std::uint32_t>(spec.height));
+  put32(b, 14, layout.headerSize);
+  put32(b, 18, static_cast<std::uint32_t>(layout.width));
+  put32(b, 22, static_cast<std::uint32_t>(layout.height));
   put16(b, 26, 1);
-  put16(b, 28, static_cast<std::uint32_t>(spec.bits));
-  put32(b, 30, spec.compression);
-  put32(b, 34, spec.zeroSizeImage ? 0 : static_cast<std::uint32_t>(imageBytes));
-  for (std::size_t i = 0; i < tableBytes && i < spec.table.size(); ++i)
-    b[14 + spec.headerSize + i] = spec.table[i];
+  put16(b, 28, static_cast<std::uint32_t>(layout.bits));
+  put32(b, 30, layout.compression);
+  put32(b, 34, layout.zeroSizeImage ? 0 : static_cast<std::uint32_t>(imageBytes));
+  for (std::size_t i = 0; i < tableBytes && i < layout.table.size(); ++i)
+    b[14 + layout.headerSize + i] = layout.table[i];
 
   for (int r = 0; r < rows; ++r) {
     // Bottom-up files store the top row last.
-    const int source = spec.height < 0 ? r : rows - 1 - r;
+    const int source = layout.height < 0 ? r : rows - 1 - r;
     std::vector<std::uint8_t> row(stride, 0);
     for (std::size_t i = 0; i < rowBytes; ++i) {
       const std::size_t at = static_cast<std::size_t>(source) * rowBytes + i;
-      if (at < spec.pixels.size()) row[i] = spec.pixels[at];
+      if (at < layout.pixels.size()) row[i] = layout.pixels[at];
     }
     b.insert(b.end(), row.begin(), row.end());
   }
-  b.insert(b.end(), spec.trailing.begin(), spec.trailing.end());
+  b.insert(b.end(), layout.trailing.begin(), layout.trailing.end());
   return b;
 }
 

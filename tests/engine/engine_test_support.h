@@ -67,7 +67,7 @@ class EngineTest : public ::testing::Test {
 
 // The bytes of a BMP file, by default a valid 8-bit bottom-up file of the classic layout (40-byte header,
 // 256-entry table, pixel data ending the file). Rows are given top row first, packed.
-struct BmpSpec {
+struct BmpLayout {
   int width = 4;
   int height = 2;  // negative: written top-down
   int bits = 8;
@@ -80,6 +80,6 @@ struct BmpSpec {
   std::vector<std::uint8_t> table;     // blue, green, red, reserved per entry; zeros when short
   std::vector<std::uint8_t> trailing;  // bytes after the pixel data
 };
-std::vector<std::uint8_t> buildBmp(const BmpSpec& spec);
+std::vector<std::uint8_t> buildBmp(const BmpLayout& layout);
 
 }  // namespace varnholt::test

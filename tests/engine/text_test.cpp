@@ -70,13 +70,5 @@ TEST_F(TextTest, NearestIndexIsSearchedOncePerColourAndPalette) {
   EXPECT_EQ(at(0, 0), 9);
 }
 
-TEST_F(TextTest, NearestIndexPrefersTheFirstOfEqualCandidates) {
-  PALETTEENTRY palette[256] = {};
-  palette[3] = PALETTEENTRY{100, 0, 0, 0};
-  palette[4] = PALETTEENTRY{100, 0, 0, 0};
-  EXPECT_EQ(nearestPaletteIndex(palette, 90, 0, 0), 3);
-  EXPECT_EQ(nearestPaletteIndex(palette, 40, 0, 0), 0);
-}
-
 }  // namespace
 }  // namespace varnholt::test
