@@ -33,7 +33,6 @@ Game::Game(platform::Platform& platform)
     : platform_(platform),
       random_(sharedRandom()),
       battle_(database_, flow_, random_),
-      canvas_(flow_.scratchImage),
       view_(database_, flow_, canvas_) {
   resetEngine();
   random_.reset();

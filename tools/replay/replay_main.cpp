@@ -4,7 +4,7 @@
 //   varnholt-replay --data DIR --keys FILE [--frames N] [--state FILE] [--hashes FILE] [--dump N:FILE.bmp]...
 //
 // Exit codes: 0 ran as asked; 1 the game could not start (content missing, set-up failed); 2 bad usage
-// or an unreadable script; 3 a frame made more than 100000 keyboard reads without ending.
+// or an unreadable script; 3 a frame made more than 100000 keyboard reads (--max-reads) without ending.
 #include <unistd.h>
 
 #include <charconv>
@@ -38,6 +38,7 @@ struct ReplayOptions {
   std::optional<fs::path> state;
   std::optional<fs::path> hashes;
   std::multimap<int, fs::path> dumps;
+  int maxReads = app::ScriptedKeyboard::kDefaultReadLimit;
 };
 
 const char* kUsage =
@@ -47,7 +48,8 @@ const char* kUsage =
     "  --frames N          run N frames (default: the last frame the script names, plus one)\n"
     "  --state FILE        write the game's state as JSON after the last frame\n"
     "  --hashes FILE       write '<frame> <present> <hash>' for every presented frame\n"
-    "  --dump N:FILE.bmp   write the last picture presented in frame N as an 8-bit BMP\n";
+    "  --dump N:FILE.bmp   write the last picture presented in frame N as an 8-bit BMP\n"
+    "  --max-reads N       keyboard reads one frame may make before it counts as stuck (100000)\n";
 
 std::optional<int> parseCount(const std::string& text) {
   int value = 0;
@@ -72,7 +74,7 @@ std::optional<ReplayOptions> parseArguments(int argc, char** argv) {
     }
     if (i + 1 >= argc)
       return fail(arg == "--data" || arg == "--keys" || arg == "--frames" || arg == "--state" ||
-                          arg == "--hashes" || arg == "--dump"
+                          arg == "--hashes" || arg == "--dump" || arg == "--max-reads"
                       ? arg + " needs a value"
                       : "unknown option '" + arg + "'");
     const std::string value = argv[++i];
@@ -85,6 +87,10 @@ std::optional<ReplayOptions> parseArguments(int argc, char** argv) {
       auto frames = parseCount(value);
       if (!frames) return fail("--frames needs a number from 1");
       options.frames = *frames;
+    } else if (arg == "--max-reads") {
+      auto reads = parseCount(value);
+      if (!reads) return fail("--max-reads needs a number from 1");
+      options.maxReads = *reads;
     } else if (arg == "--state") {
       options.state = value;
     } else if (arg == "--hashes") {
@@ -146,7 +152,7 @@ int main(int argc, char** argv) {
   }
 
   platform::HeadlessPlatform headless;
-  app::ScriptedKeyboard keyboard(headless, *script);
+  app::ScriptedKeyboard keyboard(headless, *script, options->maxReads);
   app::FrameCapture capture(keyboard);
   app::Game game(capture);
   if (!game.gameInit()) {

@@ -1,0 +1,57 @@
+#pragma once
+// Running varnholt-replay from the tests: fixture campaigns built once per test process, key scripts
+// written to files, the runner started as a child process, its state, hashes and output read back.
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "fixture_campaign.h"
+#include "json_value.h"
+
+namespace varnholt::testing {
+
+struct HashLine {
+  int frame = 0;
+  int index = 0;
+  std::string hash;
+};
+
+struct ReplayRun {
+  int exitCode = -1;
+  std::string out;
+  std::string err;
+  std::optional<JsonValue> state;
+  std::vector<HashLine> hashes;
+  std::string hashText;
+
+  const JsonValue& s() const { return state.value(); }
+  // Presents made in one frame.
+  std::vector<std::string> presentsIn(int frame) const;
+};
+
+// The campaign built from the named fixture folders (basic first, then the overlays), cached per process.
+std::filesystem::path campaign(const std::vector<std::string>& fixtures, const CampaignOptions& options = {},
+                               const std::string& variant = "");
+
+// Runs the replay runner on `campaignDir` with `script`; `args` are added to the command line.
+ReplayRun runReplay(const std::filesystem::path& campaignDir, const std::string& script,
+                    const std::vector<std::string>& args = {});
+
+// Compares a run's hash lines with the golden file of that name, or rewrites the golden file when the
+// environment variable VARNHOLT_UPDATE_GOLDEN is set.
+void expectGoldenHashes(const ReplayRun& run, const std::string& name);
+
+std::filesystem::path scratchDir();
+
+// The keys that take the game from the title through the splash to a full party of Ada, Bram, Cora, Dov
+// and Elin: the battle screen runs from frame 12.
+inline const char* kToBattle =
+    "1 Enter\n"
+    "3 Enter\n4 Right\n5 Enter\n6 Right\n7 Enter\n8 Right\n9 Enter\n10 Right\n11 Enter\n";
+
+}  // namespace varnholt::testing
