@@ -1,7 +1,6 @@
 #pragma once
-// Shared set-up of the battle tests: a database over the tiny fixture files, the game-flow state, the
-// random generator, a Battle wired to a recording presentation and a recording outcome, and helpers to
-// place combatants and adjust their statistics without disturbing the turn order.
+// Shared set-up of the battle tests: a database over the tiny fixture files, a Battle wired to a
+// recording presentation and outcome, and helpers to place combatants and change them in place.
 
 #include <gtest/gtest.h>
 
@@ -13,39 +12,27 @@
 
 namespace varnholt::testing {
 
-// Records what the rules ask the presentation for, one line per call.
+// One line per presentation call; sprites are named by their place in the battle.
 class RecordingPresentation : public BattlePresentation {
  public:
   explicit RecordingPresentation(Battle& battle) : battle_(battle) {}
-
   std::vector<std::string> calls;
 
-  void createUnitSprite(Sprite&, const Character& combatant) override {
-    calls.push_back("createUnitSprite " + std::to_string(combatant.id));
+  void createUnitSprite(Sprite&, const Character&) override {}
+  void drawTurnLine(const char* name) override { calls.push_back(std::string("turn ") + name); }
+  void drawStatusPanel(const Character& c, int x, int y) override {
+    calls.push_back("panel " + std::to_string(c.id) + " " + std::to_string(x) + "," + std::to_string(y));
   }
-  void drawTurnLine(const char* name) override { calls.push_back(std::string("turnLine ") + name); }
-  void drawStatusPanel(const Character& combatant, int x, int y) override {
-    calls.push_back("statusPanel " + std::to_string(combatant.id) + " " + std::to_string(x) + "," +
-                    std::to_string(y));
-  }
-  void drawMessage(const char* text) override { calls.push_back(std::string("message '") + text + "'"); }
-  void drawSprite(Sprite& sprite) override { calls.push_back("sprite " + nameOf(sprite)); }
-
-  int count(const std::string& call) const {
-    int n = 0;
-    for (const std::string& c : calls) n += c == call ? 1 : 0;
-    return n;
+  void drawMessage(const char* text) override { calls.push_back(std::string("message ") + text); }
+  void drawSprite(Sprite& sprite) override {
+    std::string name = &sprite == &battle_.swordSprite ? "sword" : &sprite == &battle_.hitSprite ? "hit" : "";
+    if (&sprite == &battle_.flow().cursorSprite) name = "cursor";
+    for (int i = 0; i < kUnitSpriteSlots; ++i)
+      if (&sprite == &battle_.unitSprites[i]) name = "unit" + std::to_string(i);
+    calls.push_back(name);
   }
 
  private:
-  std::string nameOf(const Sprite& sprite) const {
-    if (&sprite == &battle_.swordSprite) return "sword";
-    if (&sprite == &battle_.hitSprite) return "hit";
-    if (&sprite == &battle_.flow().cursorSprite) return "cursor";
-    for (int i = 0; i < kUnitSpriteSlots; ++i)
-      if (&sprite == &battle_.unitSprites[i]) return "unit" + std::to_string(i);
-    return "other";
-  }
   Battle& battle_;
 };
 
@@ -54,7 +41,6 @@ class RecordingOutcome : public BattleOutcome {
   int defeats = 0;
   int victories = 0;
   std::function<void()> onVictory;
-
   void handleDefeat() override { ++defeats; }
   void handleVictory() override {
     ++victories;
@@ -68,48 +54,36 @@ class BattleTest : public ::testing::Test {
     database.baseDirectory = "fixtures";
     battle.setPresentation(&presentation);
     battle.setOutcome(&outcome);
+    battle.loadMap(1);  // 10 x 10
   }
 
-  // A fresh 10 x 10 map (map 1 of the fixtures) with nobody on it.
-  void useMap(int mapId = 1) { battle.loadMap(mapId); }
-
-  // Brings character `id` of the fixtures into the battle.
   void add(int id, int column, int row, int side) {
     ASSERT_TRUE(battle.addCombatant(database.getCharacter(id), column, row, side));
   }
 
-  // Changes a combatant in place, keeping its position in the turn order.
-  void edit(int id, const std::function<void(Character&)>& change) {
+  // Rebuilds the list with `change` applied to one combatant (and to `acting` when it is that one),
+  // or with that combatant moved to the front; the others keep their order.
+  void edit(int id, const std::function<void(Character&)>& change, bool toFront = false) {
     UnitList rebuilt;
+    if (toFront) rebuilt.add(unit(id));
     for (int i = 0; i < battle.units.count(); ++i) {
       Character c = battle.units.at(i);
+      if (c.id == id && toFront) continue;
       if (c.id == id) change(c);
       rebuilt.add(c);
     }
     battle.units = rebuilt;
     if (battle.acting.id == id) change(battle.acting);
   }
-
-  // Puts a combatant first in the turn order, keeping the others' order.
   void moveToFront(int id) {
-    UnitList rebuilt;
-    rebuilt.add(unit(id));
-    for (int i = 0; i < battle.units.count(); ++i)
-      if (battle.units.at(i).id != id) rebuilt.add(battle.units.at(i));
-    battle.units = rebuilt;
+    edit(
+        id, [](Character&) {}, true);
   }
 
-  Character unit(int id) {
+  Character unit(int id) const {
     for (int i = 0; i < battle.units.count(); ++i)
       if (battle.units.at(i).id == id) return battle.units.at(i);
-    ADD_FAILURE() << "no combatant " << id;
     return Character{};
-  }
-
-  bool inBattle(int id) const {
-    for (int i = 0; i < battle.units.count(); ++i)
-      if (battle.units.at(i).id == id) return true;
-    return false;
   }
 
   std::vector<int> order() const {
@@ -118,7 +92,7 @@ class BattleTest : public ::testing::Test {
     return ids;
   }
 
-  // Starts the turn of a combatant as the turn cycle does, without the speed walk.
+  // Starts a combatant's turn as the turn cycle does, without the speed walk.
   void actAs(int id) {
     battle.acting = unit(id);
     battle.moveCells.clear();
@@ -128,15 +102,17 @@ class BattleTest : public ::testing::Test {
     battle.state = kStateCommand;
   }
 
+  static std::vector<int> flagsOf(const Character& c) {
+    return {c.statusFlags[0], c.statusFlags[1], c.statusFlags[2], c.statusFlags[3]};
+  }
   static std::vector<GridPos> cellsOf(const CellSet& cells) {
     std::vector<GridPos> out;
     for (int i = 0; i < cells.count(); ++i) out.push_back(cells.at(i));
     return out;
   }
-
   static bool holds(const CellSet& cells, GridPos cell) {
-    for (int i = 0; i < cells.count(); ++i)
-      if (cells.at(i) == cell) return true;
+    for (const GridPos& c : cellsOf(cells))
+      if (c == cell) return true;
     return false;
   }
 

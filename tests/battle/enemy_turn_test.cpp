@@ -1,4 +1,4 @@
-// The computer's turn: where its combatant moves, whom it attacks, and how the turn ends when it cannot.
+// The computer's turn: where its combatant moves, whom it attacks, and how its turn ends otherwise.
 
 #include "battle_fixture.h"
 
@@ -7,24 +7,21 @@ namespace {
 
 class EnemyTurn : public BattleTest {
  protected:
-  void SetUp() override { useMap(); }
-
-  // Chooses `id` as the acting combatant through the turn cycle and runs its state-2 frame.
-  void startTurnOf(int id) {
-    for (int i = 0; i < battle.units.count(); ++i) {
-      const int other = battle.units.at(i).id;
-      edit(other, [&](Character& c) { c.aspd = other == id ? 100 : 0; });
-    }
-    // The walk ends on the combatant standing first.
-    moveToFront(id);
+  // Places the combatants (id, column, row, side), lets raider 20 (with the given move range and
+  // weapon) be chosen and run its command frame, then frames until it has walked and decided; returns
+  // those frames.
+  int playRaiderTurn(std::vector<std::vector<int>> placed, int moveRange = 2, int weapon = 1) {
+    for (const auto& p : placed) add(p[0], p[1], p[2], p[3]);
+    edit(20, [&](Character& c) {
+      c.aspd = 100;
+      c.moveRange = moveRange;
+      c.equipment[kWeaponSlot] = weapon;
+    });
+    moveToFront(20);
     battle.step();
-    ASSERT_EQ(battle.acting.id, id);
-    ASSERT_EQ(battle.state, kStateCommand);
     battle.step();
-  }
-
-  // Frames of the battle screen until the enemy's walk and decision are over; returns the frame count.
-  int runUntilDecided() {
+    moveDraws = random.drawCount();
+    actingAfterMove = battle.acting;
     int frames = 0;
     while (battle.state == kStateEnemyMove && frames < 200) {
       battle.drawOverlay();
@@ -33,137 +30,89 @@ class EnemyTurn : public BattleTest {
     }
     return frames;
   }
+  std::uint64_t moveDraws = 0;
+  Character actingAfterMove;
 };
 
-TEST_F(EnemyTurn, ItMovesNextToTheCombatantWithIdOneAndAttacksIt) {
-  add(20, 5, 5, 2);
-  add(1, 5, 8, 1);
-  startTurnOf(20);
-  EXPECT_EQ(battle.state, kStateEnemyMove);
-  EXPECT_EQ(battle.acting.column, 5);
-  EXPECT_EQ(battle.acting.row, 7);
-  EXPECT_EQ(battle.acting.ap, -30);
-  EXPECT_EQ(flow.moveTargetX, unitPixelX(5));
-  EXPECT_EQ(flow.moveTargetY, unitPixelY(7));
-  EXPECT_EQ(random.drawCount(), 0u);
-  // Two cells down, 38 steps: the first frame's overlay only sets the velocity, then two steps a frame.
-  EXPECT_EQ(runUntilDecided(), 20);
+TEST_F(EnemyTurn, ItMovesNextToTheCombatantWithIdOneAndStrikesIt) {
+  // Two cells down, 38 steps: the command frame's overlay only sets the velocity, then two steps a frame.
+  EXPECT_EQ(playRaiderTurn({{20, 5, 5, 2}, {1, 5, 8, 1}}), 20);
+  EXPECT_EQ(std::make_pair(actingAfterMove.column, actingAfterMove.row), std::make_pair(5, 7));
+  EXPECT_EQ(actingAfterMove.ap, -30);
+  EXPECT_EQ(moveDraws, 0u);
   EXPECT_EQ(battle.state, kStateAttackEffect);
   EXPECT_EQ(random.drawCount(), 5u);
-  EXPECT_EQ(battle.swordSprite.y, static_cast<float>(unitPixelY(8)));
-  EXPECT_EQ(flow.battleCommand, 0);
 }
 
-TEST_F(EnemyTurn, TheIdOneRuleHoldsWhicheverSideThatCombatantIsOn) {
-  add(20, 5, 5, 2);
-  add(1, 5, 8, 2);
-  startTurnOf(20);
-  EXPECT_EQ(battle.acting.row, 7);
-  EXPECT_EQ(random.drawCount(), 0u);
-  runUntilDecided();
-  // A neighbour of its own side is never attacked.
-  EXPECT_EQ(battle.state, kStateChoosing);
+TEST_F(EnemyTurn, IdOneIsSoughtOnEitherSideButOnlyPlayersAreStruckRightLeftBelowAboveFirst) {
+  playRaiderTurn({{20, 5, 5, 2}, {1, 5, 8, 2}});
+  EXPECT_EQ(actingAfterMove.row, 7);
+  EXPECT_EQ(battle.state, kStateChoosing);  // its own side is never struck
+
+  battle.units.clear();
+  battle.loadMap(1);
+  battle.spriteCount = 0;
+  playRaiderTurn({{20, 5, 5, 2}, {21, 6, 5, 2}, {3, 5, 4, 1}, {2, 4, 5, 1}}, 0);
+  ASSERT_EQ(battle.state, kStateAttackEffect);
+  EXPECT_EQ(std::make_pair(battle.swordSprite.x, battle.swordSprite.y), std::make_pair(122.0f, 248.0f));
 }
 
-TEST_F(EnemyTurn, WithoutIdOneItMovesToARandomCellOfItsArea) {
+TEST_F(EnemyTurn, NextToIdOneItMovesOntoItsOwnCellAndStillPays) {
+  EXPECT_EQ(playRaiderTurn({{20, 5, 5, 2}, {1, 5, 6, 1}}), 1);
+  EXPECT_EQ(std::make_pair(actingAfterMove.column, actingAfterMove.row), std::make_pair(5, 5));
+  EXPECT_EQ(actingAfterMove.ap, -30);
+  EXPECT_EQ(battle.state, kStateAttackEffect);
+}
+
+TEST_F(EnemyTurn, WithoutIdOneOneDrawPicksTheCell) {
   add(20, 5, 5, 2);
-  add(2, 9, 9, 1);
   battle.acting = unit(20);
-  battle.fillMoveCells(5, 5, unit(20).moveRange);
+  battle.fillMoveCells(5, 5, 2);
   RandomGenerator preview = random;
   const GridPos expected = battle.moveCells.at(preview.next() % battle.moveCells.count());
-  battle.moveCells.clear();
-  startTurnOf(20);
-  EXPECT_EQ(random.drawCount(), 1u);
-  EXPECT_EQ(battle.acting.column, expected.column);
-  EXPECT_EQ(battle.acting.row, expected.row);
+  battle.units.clear();
+  battle.loadMap(1);
+  battle.spriteCount = 0;
+  playRaiderTurn({{20, 5, 5, 2}, {2, 9, 9, 1}});
+  EXPECT_EQ(moveDraws, 1u);
+  EXPECT_EQ(std::make_pair(actingAfterMove.column, actingAfterMove.row),
+            std::make_pair(expected.column, expected.row));
 }
 
-TEST_F(EnemyTurn, NeighboursAreTriedRightLeftBelowAboveAndOnlyPlayersAreAttacked) {
-  add(20, 5, 5, 2);
-  add(21, 6, 5, 2);  // right: its own side
-  add(3, 5, 4, 1);   // above
-  add(2, 4, 5, 1);   // left
-  edit(20, [](Character& c) { c.moveRange = 0; });
-  startTurnOf(20);
-  runUntilDecided();
-  ASSERT_EQ(battle.state, kStateAttackEffect);
-  EXPECT_EQ(battle.swordSprite.x, static_cast<float>(unitPixelX(4)));
-  EXPECT_EQ(battle.swordSprite.y, static_cast<float>(unitPixelY(5)));
+TEST_F(EnemyTurn, NobodyToStrikeARefusedStrikeOrNowhereToGo) {
+  struct Case {
+    int neighbourRow, moveRange, weapon, draws, ap;
+    int endState;
+  };
+  // Nobody next to it; a neighbour its weapon cannot reach; no cell to move to (no draw, no AP).
+  for (const Case& c : {Case{9, 0, 1, 1, -45, kStateChoosing}, Case{6, 0, 3, 1, -45, kStateChoosing},
+                        Case{6, -1, 1, 0, -50, kStateAttackEffect}}) {
+    battle.units.clear();
+    battle.loadMap(1);
+    battle.spriteCount = 0;
+    battle.state = kStateChoosing;
+    const std::uint64_t draws = random.drawCount();
+    add(2, 5, c.neighbourRow, 1);
+    EXPECT_EQ(playRaiderTurn({{20, 5, 5, 2}}, c.moveRange, c.weapon), 1);
+    EXPECT_EQ(moveDraws - draws, static_cast<std::uint64_t>(c.draws));
+    EXPECT_EQ(battle.state, c.endState) << c.neighbourRow << " " << c.weapon;
+    EXPECT_EQ(c.endState == kStateChoosing ? unit(20).ap : battle.acting.ap, c.ap);
+  }
 }
 
-TEST_F(EnemyTurn, NextToIdOneItMovesOntoItsOwnCellAndPays) {
-  add(20, 5, 5, 2);
-  add(1, 5, 6, 1);
-  startTurnOf(20);
-  EXPECT_EQ(battle.acting.column, 5);
-  EXPECT_EQ(battle.acting.row, 5);
-  EXPECT_EQ(battle.acting.ap, -30);
-  EXPECT_EQ(runUntilDecided(), 1);
-  EXPECT_EQ(battle.state, kStateAttackEffect);
-}
-
-TEST_F(EnemyTurn, NobodyToAttackEndsTheTurnAtOnce) {
-  add(20, 5, 5, 2);
-  add(2, 9, 9, 1);
-  edit(20, [](Character& c) { c.moveRange = 0; });
-  startTurnOf(20);
-  runUntilDecided();
-  EXPECT_EQ(battle.state, kStateChoosing);
-  EXPECT_EQ(flow.cursorMode, 0);
-  EXPECT_EQ(flow.cursorY(), 515.0f);
-  EXPECT_EQ(unit(20).ap, -30 - 15);
-}
-
-TEST_F(EnemyTurn, AnAttackTheTargetsRefuseEndsTheTurnInsteadOfRepeating) {
-  add(20, 5, 5, 2);
-  add(2, 5, 6, 1);
-  edit(20, [](Character& c) {
-    c.moveRange = 0;
-    c.equipment[kWeaponSlot] = 3;  // reaches no cell but its own
-  });
-  startTurnOf(20);
-  runUntilDecided();
-  EXPECT_EQ(battle.state, kStateChoosing);
-  EXPECT_EQ(unit(2).hp, unit(2).maxHp);
-  EXPECT_EQ(random.drawCount(), 1u);  // the destination only, no blow
-}
-
-TEST_F(EnemyTurn, WithNowhereToGoItStaysWithoutPayingAndStillAttacks) {
-  add(20, 5, 5, 2);
-  add(2, 5, 6, 1);
-  edit(20, [](Character& c) { c.moveRange = -1; });
-  startTurnOf(20);
-  EXPECT_EQ(battle.moveCells.count(), 0);
-  EXPECT_EQ(battle.acting.ap, 0);
-  EXPECT_EQ(random.drawCount(), 0u);
-  EXPECT_EQ(runUntilDecided(), 1);
-  EXPECT_EQ(battle.state, kStateAttackEffect);
-  EXPECT_EQ(battle.unitSprites[unit(20).spriteSlot].x, static_cast<float>(unitPixelX(5)));
-}
-
-TEST_F(EnemyTurn, CellsOutsideASmallerMapCountAsEmpty) {
-  // Both stay in the layer beyond the next map's three columns and two rows.
-  add(1, 4, 2, 1);
+TEST_F(EnemyTurn, CellsBeyondASmallerMapCountAsEmpty) {
+  add(1, 4, 2, 1);  // left in the layer beyond the next map's 3 columns and 2 rows
   add(2, 3, 3, 1);
   battle.loadMap(3);
-  ASSERT_EQ(battle.map.occupancy[4][2], 1);
-  add(20, 3, 2, 2);
-  add(21, 1, 1, 2);
-  edit(20, [](Character& c) { c.moveRange = 0; });
-  startTurnOf(20);
-  EXPECT_EQ(random.drawCount(), 1u);  // id 1 to the right was not seen: a random pick
-  battle.targetCells.add(GridPos{4, 2});
-  battle.targetCells.add(GridPos{3, 3});
-  runUntilDecided();
-  EXPECT_EQ(battle.state, kStateChoosing);  // nor were the players to the right and below
+  playRaiderTurn({{20, 3, 2, 2}}, 0);
+  EXPECT_EQ(moveDraws, 1u);  // id 1 to the right was not seen
+  EXPECT_EQ(battle.state, kStateChoosing);
 }
 
 TEST(EnemyDestination, AnEmptyAreaGivesNoCellAndDrawsNothing) {
   CellSet cells;
-  MapRecord map;
   RandomGenerator random;
-  EXPECT_FALSE(chooseEnemyDestination(cells, map, random).has_value());
+  EXPECT_FALSE(chooseEnemyDestination(cells, MapRecord{}, random).has_value());
   EXPECT_EQ(random.drawCount(), 0u);
 }
 

@@ -1,5 +1,5 @@
-// The battle view: status panel texts, the skill list's highlight and its effects on the battle, cell
-// marker places, the turn line, and the sprites built for a battle.
+// The battle view: status panel texts, the skill list's highlight and its effects, cell marker places,
+// the turn line, and the sprites built for a battle.
 
 #include <gtest/gtest.h>
 
@@ -12,48 +12,30 @@
 namespace varnholt {
 namespace {
 
-struct DrawCall {
-  std::string what;  // "text", "indexed" or the sheet's file name
-  std::string text;
-  int x = 0;
-  int y = 0;
-  friend bool operator==(const DrawCall&, const DrawCall&) = default;
-};
-
-std::ostream& operator<<(std::ostream& out, const DrawCall& call) {
-  return out << call.what << " '" << call.text << "' at " << call.x << "," << call.y;
-}
-
+// Every drawing as one line: "text@x,y", "indexed<colour> text@x,y" or "file WxH(c,r)@x,y".
 class RecordingCanvas : public BattleCanvas {
  public:
-  std::vector<DrawCall> calls;
-  std::vector<std::string> cells;  // "file cellW x cellH (column,row)"
-  int sprites = 0;
+  std::vector<std::string> calls;
 
-  void drawText(const char* text, int x, int y) override { calls.push_back({"text", text, x, y}); }
+  void drawText(const char* text, int x, int y) override { calls.push_back(text + at(x, y)); }
   void drawTextIndexed(const char* text, int x, int y, int colorIndex) override {
-    calls.push_back({"indexed " + std::to_string(colorIndex), text, x, y});
+    calls.push_back("indexed" + std::to_string(colorIndex) + " " + text + at(x, y));
   }
-  void drawSheetCell(const char* file, int cellWidth, int cellHeight, int cellColumn, int cellRow, int x,
-                     int y) override {
-    calls.push_back({file, "", x, y});
-    cells.push_back(std::string(file) + " " + std::to_string(cellWidth) + "x" + std::to_string(cellHeight) +
-                    " (" + std::to_string(cellColumn) + "," + std::to_string(cellRow) + ")");
+  void drawSheetCell(const char* file, int width, int height, int column, int row, int x, int y) override {
+    calls.push_back(std::string(file) + " " + std::to_string(width) + "x" + std::to_string(height) + "(" +
+                    std::to_string(column) + "," + std::to_string(row) + ")" + at(x, y));
   }
-  void drawSprite(Sprite&) override { ++sprites; }
+  void drawSprite(Sprite&) override {}
   int screenHeight() const override { return 600; }
 
-  std::vector<DrawCall> texts() const {
-    std::vector<DrawCall> out;
-    for (const DrawCall& c : calls)
-      if (c.what == "text") out.push_back(c);
-    return out;
-  }
-  int markers() const {
+  int count(const std::string& prefix) const {
     int n = 0;
-    for (const DrawCall& c : calls) n += c.what == "cur.bmp" ? 1 : 0;
+    for (const std::string& c : calls) n += c.rfind(prefix, 0) == 0 ? 1 : 0;
     return n;
   }
+
+ private:
+  static std::string at(int x, int y) { return "@" + std::to_string(x) + "," + std::to_string(y); }
 };
 
 class BattleViewTest : public ::testing::Test {
@@ -63,7 +45,6 @@ class BattleViewTest : public ::testing::Test {
     battle.setPresentation(&view);
     battle.loadMap(1);
   }
-
   GameDatabase database;
   GameFlowState flow;
   RandomGenerator random;
@@ -73,10 +54,9 @@ class BattleViewTest : public ::testing::Test {
 };
 
 TEST_F(BattleViewTest, TheStatusPanelDrawsItsPortraitAndTextsInOrderWithTheirBlanks) {
-  Character gorm = database.getCharacter(7);
+  Character gorm = database.getCharacter(7);  // level 3, exp 140, an Elf Ranger
   gorm.hp = 120;
   gorm.sp = 30;
-  gorm.ap = 0;
   gorm.atk = 14;
   gorm.def = -2;
   gorm.matk = 9;
@@ -85,159 +65,91 @@ TEST_F(BattleViewTest, TheStatusPanelDrawsItsPortraitAndTextsInOrderWithTheirBla
   gorm.flee = 13;
   gorm.aspd = 6;
   view.drawStatusPanel(gorm, 400, 0);
-  ASSERT_EQ(canvas.cells, (std::vector<std::string>{"gorm.bmp 56x65 (4,0)"}));
-  EXPECT_EQ(canvas.calls.front(), (DrawCall{"gorm.bmp", "", 400, 0}));
-  const std::string eight(8, ' ');
-  const std::string thirteen(13, ' ');
-  EXPECT_EQ(canvas.texts(),
-            (std::vector<DrawCall>{
-                {"text", "Gorm", 456, 0},
-                {"text", "Class: ", 400, 75},
-                {"text", "Ranger", 460, 75},
-                {"text", "Race: ", 530, 75},
-                {"text", "Elf", 590, 75},
-                {"text", "HP:120" + eight + "SP: 30" + eight + "AP:0", 400, 90},
-                {"text", "Atk:14" + eight + "Def: -2" + eight + "Matk:9" + eight + "Mdef:11", 400, 105},
-                {"text", "Lvl:3" + thirteen + "Exp: 140", 456, 15},
-                {"text", "Hit:12" + eight + "Flee: 13" + eight + "Aspd:6", 400, 120},
-            }));
+  const std::string b8(8, ' ');
+  EXPECT_EQ(canvas.calls, (std::vector<std::string>{
+                              "gorm.bmp 56x65(4,0)@400,0", "Gorm@456,0", "Class: @400,75", "Ranger@460,75",
+                              "Race: @530,75", "Elf@590,75", "HP:120" + b8 + "SP: 30" + b8 + "AP:0@400,90",
+                              "Atk:14" + b8 + "Def: -2" + b8 + "Matk:9" + b8 + "Mdef:11@400,105",
+                              "Lvl:3" + std::string(13, ' ') + "Exp: 140@456,15",
+                              "Hit:12" + b8 + "Flee: 13" + b8 + "Aspd:6@400,120"}));
 }
 
-TEST_F(BattleViewTest, CellMarkersStandThirtyEightPixelsApartFromFiveOneHundredFive) {
+TEST_F(BattleViewTest, CellMarkersAndTheTurnLineStandWhereTheGridPutsThem) {
   view.drawCellMarker(1, 1);
   view.drawCellMarker(10, 10);
-  EXPECT_EQ(canvas.calls, (std::vector<DrawCall>{{"cur.bmp", "", 5, 105}, {"cur.bmp", "", 347, 447}}));
-  EXPECT_EQ(canvas.cells.front(), "cur.bmp 56x40 (2,0)");
-  canvas.calls.clear();
-  battle.moveCells.add(GridPos{3, 2});
-  battle.moveCells.add(GridPos{1, 4});
-  battle.targetCells.add(GridPos{2, 2});
+  battle.moveCells.add({3, 2});
+  battle.targetCells.add({1, 4});
   view.drawMoveCells(battle);
   view.drawTargetCells(battle);
-  EXPECT_EQ(canvas.calls, (std::vector<DrawCall>{
-                              {"cur.bmp", "", 81, 143}, {"cur.bmp", "", 5, 219}, {"cur.bmp", "", 43, 143}}));
-}
-
-TEST_F(BattleViewTest, TheTurnLineUsesPaletteColourFiftyNearTheBottom) {
   view.drawTurnLine("Aldric");
-  EXPECT_EQ(canvas.calls,
-            (std::vector<DrawCall>{{"indexed 50", "Aldric", 0, 568}, {"indexed 50", "'s turn", 40, 568}}));
+  EXPECT_EQ(canvas.calls, (std::vector<std::string>{"cur.bmp 56x40(2,0)@5,105", "cur.bmp 56x40(2,0)@347,447",
+                                                    "cur.bmp 56x40(2,0)@81,143", "cur.bmp 56x40(2,0)@5,219",
+                                                    "indexed50 Aldric@0,568", "indexed50 's turn@40,568"}));
 }
 
-class SkillList : public BattleViewTest {
- protected:
-  void SetUp() override {
-    battle.addCombatant(database.getCharacter(7), 5, 5, 1);
-    battle.acting = battle.units.at(0);
-    battle.targetCells.add(GridPos{9, 9});
-  }
-
-  std::vector<DrawCall> names() const {
-    std::vector<DrawCall> out;
-    for (const DrawCall& c : canvas.texts())
-      if (c.text.rfind("Skill", 0) == 0) out.push_back(c);
-    return out;
-  }
-};
-
-TEST_F(SkillList, TwelveSkillsFillTheFirstColumnAndStartASecond) {
-  flow.setCursor(0, 0, 2);
-  view.drawSkillList(battle);
-  const std::vector<DrawCall> lines = names();
-  ASSERT_EQ(lines.size(), 12u);
-  EXPECT_EQ(lines[0], (DrawCall{"text", "Skill1", 450, 400}));
-  EXPECT_EQ(lines[10], (DrawCall{"text", "Skill11", 450, 550}));
-  EXPECT_EQ(lines[11], (DrawCall{"text", "Skill12", 550, 400}));
-  // Nothing highlighted: the targets stay as they were.
-  EXPECT_EQ(battle.targetCells.count(), 1);
-}
-
-TEST_F(SkillList, TheLineTenPixelsBelowTheCursorIsHighlighted) {
+TEST_F(BattleViewTest, TheSkillListHighlightsTheLineTenPixelsBelowTheCursor) {
+  battle.addCombatant(database.getCharacter(7), 5, 5, 1);  // twelve skills; skill n reaches n % 3 + 1
+  battle.acting = battle.units.at(0);
   struct Case {
     float cursorY;
-    int highlighted;  // skill id, 0 for none
+    int highlighted;  // 0: none
   };
   for (const Case& c : {Case{390, 1}, Case{405, 2}, Case{400, 0}, Case{540, 11}, Case{555, 0}}) {
     canvas.calls.clear();
     battle.targetCells.clear();
-    battle.targetCells.add(GridPos{9, 9});
+    battle.targetCells.add({9, 9});
     flow.setCursor(390, c.cursorY, 2);
     flow.skillPickRequest = 10;
     flow.selectedSkill = 99;
     view.drawSkillList(battle);
     EXPECT_EQ(flow.skillPickRequest, 0);
-    if (c.highlighted == 0) {
-      EXPECT_EQ(flow.selectedSkill, 99) << c.cursorY;
-      EXPECT_EQ(canvas.markers(), 0) << c.cursorY;
-      EXPECT_EQ(battle.targetCells.count(), 1) << c.cursorY;
-      continue;
-    }
-    EXPECT_EQ(flow.selectedSkill, c.highlighted) << c.cursorY;
-    // The description follows the highlighted line's name.
-    const std::vector<DrawCall> texts = canvas.texts();
-    const std::size_t line = static_cast<std::size_t>(c.highlighted) - 1;
-    ASSERT_GT(texts.size(), line + 1);
-    EXPECT_EQ(texts[line].text, "Skill" + std::to_string(c.highlighted));
-    EXPECT_EQ(texts[line + 1],
-              (DrawCall{"text", "Line " + std::to_string(c.highlighted) + " of the list", 450, 575}))
-        << c.cursorY;
-    // The targets are the highlighted skill's diamond around the acting combatant, all marked.
+    EXPECT_EQ(canvas.count("Skill"), 12);
+    EXPECT_EQ(canvas.count("Skill12@550,400"), 1);
+    EXPECT_EQ(canvas.count("Skill11@450,550"), 1);
     const int range = c.highlighted % 3 + 1;
-    EXPECT_EQ(battle.targetCells.count(), 2 * range * (range + 1) + 1) << c.cursorY;
-    EXPECT_EQ(canvas.markers(), battle.targetCells.count());
+    const int marked = c.highlighted ? 2 * range * (range + 1) + 1 : 0;
+    EXPECT_EQ(flow.selectedSkill, c.highlighted ? c.highlighted : 99) << c.cursorY;
+    EXPECT_EQ(battle.targetCells.count(), c.highlighted ? marked : 1) << c.cursorY;
+    EXPECT_EQ(canvas.count("cur.bmp"), marked) << c.cursorY;
+    if (c.highlighted) {
+      const std::string name = "Skill" + std::to_string(c.highlighted) + "@";
+      std::size_t line = 0;
+      while (canvas.calls[line].rfind(name, 0) != 0) ++line;
+      EXPECT_EQ(canvas.calls[line + 1 + static_cast<std::size_t>(marked)],
+                "Line " + std::to_string(c.highlighted) + " of the list@450,575");
+    }
   }
-}
-
-TEST_F(SkillList, WithoutARequestTheSelectionStays) {
-  flow.setCursor(390, 390, 2);
-  flow.selectedSkill = 4;
-  view.drawSkillList(battle);
-  EXPECT_EQ(flow.selectedSkill, 4);
 }
 
 TEST_F(BattleViewTest, EffectSpritesStartHiddenWithOneSequencePerSwing) {
   view.createEffectSprites(battle);
   const Sprite& sword = battle.swordSprite;
-  const Sprite& hit = battle.hitSprite;
   EXPECT_EQ(sword.attributes, SPRITE_MULTI_ANIMATION);
-  EXPECT_EQ(hit.attributes, SPRITE_MULTI_ANIMATION);
-  EXPECT_EQ(sword.width, 56);
-  EXPECT_EQ(hit.height, 72);
-  EXPECT_EQ(sword.frameCount, 32);
-  EXPECT_EQ(sword.animations[1], (std::vector<int>{0, 1, 2, -1}));
-  EXPECT_EQ(sword.animations[4], (std::vector<int>{3, 4, 5, -1}));
-  EXPECT_EQ(sword.animations[2], (std::vector<int>{6, 7, 8, -1}));
-  EXPECT_EQ(sword.animations[3], (std::vector<int>{9, 10, 11, -1}));
-  EXPECT_EQ(hit.animations[0], (std::vector<int>{0, 1, 2, 3, -1}));
-  EXPECT_EQ(hit.animations[1], (std::vector<int>{4, 5, 6, 7, 8, -1}));
-  EXPECT_EQ(sword.animSpeed, 5);
-  EXPECT_EQ(sword.currentAnimation, 1);
-  EXPECT_EQ(hit.currentAnimation, 0);
-  EXPECT_EQ(sword.x, 0.0f);
-
-  // Swing 4, animated 15 times from a fresh start, shows 4 and 5 and then 3.
+  EXPECT_EQ(battle.hitSprite.attributes, SPRITE_MULTI_ANIMATION);
+  EXPECT_EQ(
+      std::vector<int>({sword.frameCount, sword.animSpeed, sword.currentAnimation, battle.hitSprite.height}),
+      std::vector<int>({32, 5, 1, 72}));
+  EXPECT_EQ(battle.hitSprite.animations[1], (std::vector<int>{4, 5, 6, 7, 8, -1}));
+  // Each weapon's swing: 1 the sheet's first row, 2 its third, 3 its fourth, 4 its second.
   Sprite swing = sword;
-  setSpriteAnimation(swing, 4);
   std::vector<int> shown;
-  for (int call = 1; call <= 15; ++call) {
-    animateSprite(swing);
-    if (call % 5 == 0) shown.push_back(swing.currentFrame);
+  for (int weapon = 1; weapon <= 4; ++weapon) {
+    setSpriteAnimation(swing, weapon);
+    for (int call = 1; call <= 15; ++call) {
+      animateSprite(swing);
+      if (call % 5 == 0) shown.push_back(swing.currentFrame);
+    }
   }
-  EXPECT_EQ(shown, (std::vector<int>{4, 5, 3}));
+  EXPECT_EQ(shown, (std::vector<int>{1, 2, 0, 7, 8, 6, 10, 11, 9, 4, 5, 3}));
 }
 
 TEST_F(BattleViewTest, AUnitSpriteIsCreatedVisibleOnItsCombatantsCell) {
   battle.addCombatant(database.getCharacter(1), 10, 10, 1);
-  battle.addCombatant(database.getCharacter(7), 1, 1, 1);
-  const Sprite& first = battle.unitSprites[0];
-  EXPECT_EQ(first.attributes & ~SPRITE_LOADED, SPRITE_VISIBLE | SPRITE_MULTI_FRAME);
-  EXPECT_EQ(first.frameCount, 32);
-  EXPECT_EQ(first.width, 56);
-  EXPECT_EQ(first.currentFrame, 0);
-  EXPECT_EQ(first.x, 350.0f);
-  EXPECT_EQ(first.y, 438.0f);
-  EXPECT_EQ(battle.unitSprites[1].x, 8.0f);
-  EXPECT_EQ(battle.unitSprites[1].y, 96.0f);
+  const Sprite& sprite = battle.unitSprites[0];
+  EXPECT_EQ(sprite.attributes & ~SPRITE_LOADED, SPRITE_VISIBLE | SPRITE_MULTI_FRAME);
+  EXPECT_EQ(std::vector<int>({sprite.frameCount, sprite.width, sprite.height, sprite.currentFrame}),
+            std::vector<int>({32, 56, 56, 0}));
+  EXPECT_EQ(std::make_pair(sprite.x, sprite.y), std::make_pair(350.0f, 438.0f));
 }
 
 }  // namespace
