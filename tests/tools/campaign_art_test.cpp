@@ -1,0 +1,227 @@
+// The generated pictures against the places the game reads them: file names and sizes, opaque
+// full-screen pictures, the cell grids of the sheets, the palette, files the engine's loader reads back,
+// and the same bytes on every run.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+#include <map>
+#include <set>
+#include <sstream>
+#include <string>
+
+#include "art/looks.h"
+#include "art/pictures.h"
+#include "battle/battle_definition.h"
+#include "data/game_database.h"
+#include "engine/bitmap.h"
+
+namespace varnholt::art {
+namespace {
+
+class CampaignArt : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    text_ = new TextPainter(platform::findDefaultFontPath());
+    std::string error;
+    ASSERT_TRUE(text_->ready(error)) << error;
+    pictures_ = new std::vector<Picture>(campaignPictures(*text_));
+  }
+  static void TearDownTestSuite() {
+    delete pictures_;
+    delete text_;
+  }
+  static const Canvas& picture(const std::string& name) {
+    for (const auto& p : *pictures_)
+      if (p.fileName == name) return p.canvas;
+    ADD_FAILURE() << "no picture " << name;
+    static const Canvas none(4, 1);
+    return none;
+  }
+  // Whether every pixel of the rectangle has the index.
+  static bool all(const Canvas& c, int x, int y, int w, int h, int index) {
+    for (int j = y; j < y + h; ++j)
+      for (int i = x; i < x + w; ++i)
+        if (c.at(i, j) != index) return false;
+    return true;
+  }
+  static int inked(const Canvas& c, int x, int y, int w, int h) {
+    int n = 0;
+    for (int j = y; j < y + h; ++j)
+      for (int i = x; i < x + w; ++i) n += c.at(i, j) != 0;
+    return n;
+  }
+  static TextPainter* text_;
+  static std::vector<Picture>* pictures_;
+};
+
+TextPainter* CampaignArt::text_ = nullptr;
+std::vector<Picture>* CampaignArt::pictures_ = nullptr;
+
+TEST_F(CampaignArt, EveryPictureHasTheSizeItsScreenReadsAndAWidthDivisibleByFour) {
+  const std::map<std::string, std::pair<int, int>> sizes{
+      {"title.BMP", {800, 600}},   {"dinner.BMP", {800, 600}}, {"llama.BMP", {800, 600}},
+      {"load.BMP", {800, 600}},    {"in1.BMP", {800, 600}},    {"in2.BMP", {800, 600}},
+      {"in3.BMP", {800, 600}},     {"in4.BMP", {800, 600}},    {"select.BMP", {800, 600}},
+      {"bmapa.BMP", {800, 600}},   {"buttons.bmp", {232, 58}}, {"cur.bmp", {288, 42}},
+      {"sword.bmp", {172, 229}},   {"hit.bmp", {288, 147}},    {"gameover.bmp", {804, 601}},
+      {"victory.bmp", {804, 601}}, {"gameend.bmp", {804, 601}}};
+  for (const auto& [name, size] : sizes) {
+    const Canvas& c = picture(name);
+    EXPECT_EQ(c.width(), size.first) << name;
+    EXPECT_EQ(c.height(), size.second) << name;
+  }
+  for (const auto& p : *pictures_) EXPECT_EQ(p.canvas.width() % 4, 0) << p.fileName;
+}
+
+TEST_F(CampaignArt, FullScreenPicturesAreOpaqueBecauseTheyAreDrawnOverTheLastFrame) {
+  for (const char* name : {"title.BMP", "dinner.BMP", "llama.BMP", "load.BMP", "in1.BMP", "in2.BMP",
+                           "in3.BMP", "in4.BMP", "select.BMP", "bmapa.BMP"})
+    EXPECT_EQ(inked(picture(name), 0, 0, 800, 600), 800 * 600) << name;
+  // The end picture covers the whole screen rectangle from pixel (1, 1); the defeat and victory banners
+  // leave the battle visible around them.
+  EXPECT_EQ(inked(picture("gameend.bmp"), 1, 1, 800, 600), 800 * 600);
+  for (const char* name : {"gameover.bmp", "victory.bmp"}) {
+    const Canvas& c = picture(name);
+    EXPECT_TRUE(all(c, 1, 1, 800, 100, 0)) << name;
+    EXPECT_GT(inked(c, 1, 1, 800, 600), 50000) << name;
+  }
+}
+
+TEST_F(CampaignArt, BattlefieldLeavesLightGroundUnderDarkTextAndDarkGroundUnderTheTurnLine) {
+  const Canvas& c = picture("bmapa.BMP");
+  const Palette& p = campaignPalette();
+  auto light = [&](int index) { return p[index].red * 299 + p[index].green * 587 + p[index].blue * 114; };
+  const int ink = light(colour::ink), banner = light(colour::turnBanner);
+  // Message line (0, 0), the status panels at (400, 0) and (400, 200), the skill list from (450, 400)
+  // and its description at (450, 575): dark grey text needs a light ground.
+  const std::pair<int, int> darkText[] = {{2, 2},     {460, 10},  {700, 120}, {460, 210},
+                                          {700, 320}, {452, 402}, {600, 585}};
+  for (const auto& [x, y] : darkText) EXPECT_GT(light(c.at(x, y)) - ink, 100000) << x << "," << y;
+  // The turn line in palette colour 50 at (0, 568).
+  for (int x : {2, 40, 120}) EXPECT_GT(banner - light(c.at(x, 575)), 100000) << x;
+}
+
+TEST_F(CampaignArt, BattlefieldGridLinesFallBetweenTheCellsUnitsAndCursorUse) {
+  const Canvas& c = picture("bmapa.BMP");
+  // Cell (column, row) spans x 38 column - 23 .. + 37 and y 38 row + 67 .. + 37: the cursor's box,
+  // centred in the unit sprite at (38 column - 30, 38 row + 58).
+  const int line = c.at(15, 200);
+  for (int k = 0; k <= 10; ++k) {
+    EXPECT_EQ(c.at(15 + 38 * k, 120), line) << "vertical line " << k;
+    EXPECT_EQ(c.at(30, 105 + 38 * k), line) << "horizontal line " << k;
+  }
+  EXPECT_NE(c.at(34, 124), line);
+}
+
+TEST_F(CampaignArt, SheetsKeepTheirCellsBetweenOnePixelLines) {
+  struct Sheet {
+    const char* name;
+    int cellWidth, cellHeight, columns, rows;
+  };
+  const Sheet sheets[] = {{"buttons.bmp", 56, 56, 4, 1},
+                          {"cur.bmp", 56, 40, 5, 1},
+                          {"sword.bmp", 56, 56, 3, 4},
+                          {"hit.bmp", 56, 72, 4, 1},
+                          {"aldric.bmp", 56, 56, 4, 1}};
+  for (const auto& s : sheets) {
+    const Canvas& c = picture(s.name);
+    for (int r = 0; r < s.rows; ++r)
+      for (int col = 0; col < s.columns; ++col) {
+        const int x = col * (s.cellWidth + 1) + 1, y = r * (s.cellHeight + 1) + 1;
+        EXPECT_GT(inked(c, x, y, s.cellWidth, s.cellHeight), 20) << s.name << " cell " << col << "," << r;
+        EXPECT_NE(c.at(x - 1, y + s.cellHeight / 2), 0) << s.name << " line left of " << col << "," << r;
+        EXPECT_NE(c.at(x + s.cellWidth / 2, y - 1), 0) << s.name << " line above " << col << "," << r;
+      }
+  }
+  // The miss row of hit.bmp holds five cells.
+  for (int col = 0; col < 5; ++col) EXPECT_GT(inked(picture("hit.bmp"), col * 57 + 1, 74, 56, 72), 20) << col;
+}
+
+TEST_F(CampaignArt, CellMarkerStaysInsideTheCellItMarks) {
+  // Cell 2 of cur.bmp is drawn at (38 (column - 1) + 5, 38 (row - 1) + 105): the cell's box is x 10..47,
+  // y 0..37 of the marker.
+  const Canvas& c = picture("cur.bmp");
+  const int x0 = 2 * 57 + 1, y0 = 1;
+  int inside = 0;
+  for (int j = 0; j < 40; ++j)
+    for (int i = 0; i < 56; ++i) {
+      const bool ink = c.at(x0 + i, y0 + j) != 0;
+      const bool inBox = i >= 10 && i <= 47 && j <= 37;
+      EXPECT_FALSE(ink && !inBox) << i << "," << j;
+      inside += ink && inBox;
+    }
+  EXPECT_GT(inside, 38 * 38 / 3);
+}
+
+TEST_F(CampaignArt, EveryCharacterPictureExistsWithFourDifferentFacingsAndAnOpaquePortrait) {
+  GameDatabase db;
+  db.baseDirectory = VARNHOLT_CAMPAIGN_SOURCE;
+  std::set<std::string> named;
+  std::vector<int> ids{1, 2, 3, 4, 5, 6, 7, 8};
+  for (int n = 1; n <= 5; ++n)
+    for (const auto& e : readBattleDefinition(db, n).entries) ids.push_back(e.characterId);
+  for (int id : ids) named.insert(db.getCharacter(id).pictureFile);
+  for (const auto& name : named) {
+    const Canvas& c = picture(name);
+    ASSERT_EQ(c.width(), SHEET_WIDTH) << name;
+    ASSERT_EQ(c.height(), SHEET_HEIGHT) << name;
+    std::set<std::vector<int>> facings;
+    for (int f = 0; f < 4; ++f) {
+      std::vector<int> cell;
+      for (int j = 1; j <= 56; ++j)
+        for (int i = 0; i < 56; ++i) cell.push_back(c.at(57 * f + 1 + i, j));
+      facings.insert(cell);
+    }
+    EXPECT_EQ(facings.size(), 4u) << name;
+    EXPECT_EQ(inked(c, 229, 1, 56, 65), 56 * 65) << name;
+  }
+}
+
+TEST_F(CampaignArt, PaletteKeepsIndexZeroBlackAndHoldsTheTextColour) {
+  const Palette& p = campaignPalette();
+  EXPECT_EQ(p[0].red + p[0].green + p[0].blue, 0);
+  EXPECT_EQ(nearestEntry(p, 32, 32, 32), colour::ink);
+  EXPECT_EQ(p[colour::ink].red, 32);
+  // The palette file reads back entry by entry, as the game reads it.
+  std::istringstream in(paletteFileText(p));
+  for (int i = 0; i < 256; ++i) {
+    int r = -1, g = -1, b = -1, flags = -1;
+    in >> r >> g >> b >> flags;
+    ASSERT_TRUE(in) << "entry " << i;
+    EXPECT_EQ(r, p[i].red);
+    EXPECT_EQ(g, p[i].green);
+    EXPECT_EQ(b, p[i].blue);
+    EXPECT_EQ(flags, 0);
+  }
+}
+
+TEST_F(CampaignArt, WrittenFilesLoadBackThroughTheEngineWithThePalette) {
+  const auto folder = std::filesystem::temp_directory_path() / ("varnholt_art_" + std::to_string(::getpid()));
+  std::filesystem::create_directories(folder);
+  std::string error;
+  ASSERT_TRUE(writeCampaignPictures(folder.string(), *text_, error)) << error;
+  for (const auto& p : *pictures_) {
+    BitmapFile file;
+    ASSERT_EQ(loadBitmapFile(file, (folder / p.fileName).string()), 1) << p.fileName;
+    EXPECT_EQ(file.infoHeader.biWidth, p.canvas.width());
+    EXPECT_EQ(file.infoHeader.biHeight, p.canvas.height());
+    EXPECT_EQ(file.infoHeader.biBitCount, 8);
+    EXPECT_TRUE(std::equal(file.pixels.begin(), file.pixels.end(), p.canvas.pixels().begin())) << p.fileName;
+    EXPECT_EQ(file.palette[colour::turnBanner].red, campaignPalette()[colour::turnBanner].red);
+  }
+  EXPECT_TRUE(std::filesystem::exists(folder / "PALDATA2.PAL"));
+  std::filesystem::remove_all(folder);
+}
+
+TEST_F(CampaignArt, DrawingTwiceGivesTheSameBytes) {
+  const std::vector<Picture> again = campaignPictures(*text_);
+  ASSERT_EQ(again.size(), pictures_->size());
+  for (std::size_t i = 0; i < again.size(); ++i)
+    EXPECT_TRUE(again[i].canvas.pixels() == (*pictures_)[i].canvas.pixels()) << again[i].fileName;
+}
+
+}  // namespace
+}  // namespace varnholt::art
