@@ -545,7 +545,7 @@ Canvas swords() {
       const double t = col / 2.0;
       switch (row) {
         case 0: {
-          const double start = -0.9 + t * 0.9, end = start + 1.3;
+          const double start = -0.9 + (1.0 - t) * 0.9, end = start + 1.3;
           for (double a = start; a <= end; a += 0.02) {
             const double x = 28 + 20 * std::cos(a * kPi / 2 - 0.4), y = 30 - 20 * std::sin(a * kPi / 2 - 0.4);
             k.fillEllipse(x, y, 2.5 + (a - start), 2.5 + (a - start),
@@ -652,7 +652,7 @@ Canvas gameEnd(TextPainter& text) {
   Canvas c(RESULT_WIDTH, RESULT_HEIGHT);
   Canvas scene(SCREEN_WIDTH, SCREEN_HEIGHT);
   landscape(scene, 600, 0.0, 17);
-  scene.fillEllipse(140, 90, 40, 40, colour::pureYellow);
+  scene.fillEllipse(700, 150, 36, 36, colour::pureYellow);
   keep(scene, 400, 430, 1.5, ramp::stone.at(0.55), ramp::blue.at(0.45), colour::goldLight);
   scene.fillPolygon({{400, 145}, {430, 152}, {400, 160}}, ramp::blue.at(0.6));
   panel(scene, 100, 460, 600, 120);
