@@ -116,12 +116,12 @@ bool buildCampaign(const std::vector<fs::path>& textDirs, const fs::path& outDir
   for (const auto& screen : screens) {
     if (!write(screen.name, screenPicture(screen.fill), ++shift)) return false;
   }
-  for (const char* name : {"gameover.bmp", "victory.bmp", "gameend.bmp"}) {
+  for (int i = 0; i < 3; ++i) {
     // Exactly 800 x 600 and without index 0: the one column and row the 800 x 600 rectangle from pixel
     // (1, 1) lacks are the only transparent pixels when it is drawn.
     Canvas result(800, 600, kResultPictureIndex);
-    result.rect(200, 200, 50, 50, static_cast<std::uint8_t>(kResultPictureIndex + 1 + (name[1] - 'a')));
-    if (!write(name, result, ++shift)) return false;
+    result.rect(200, 200, 50, 50, static_cast<std::uint8_t>(kResultMarkIndex[i]));
+    if (!write(kResultPictures[i], result, ++shift)) return false;
   }
   if (!write("cur.bmp", sheet(5, 1, 56, 40, 100, 288), 0)) return false;
   if (!write("buttons.bmp", sheet(4, 1, 56, 56, 105, 232), 0)) return false;

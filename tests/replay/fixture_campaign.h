@@ -22,5 +22,8 @@ bool buildCampaign(const std::vector<std::filesystem::path>& textDirs, const std
 
 // Palette indices the pictures are filled with, so tests can tell them apart in a dumped frame.
 inline constexpr int kResultPictureIndex = 60;  // victory, game-over and end pictures: no index 0 at all
+// Each result picture carries a 50 x 50 mark at (200, 200) in its own index, at (199, 199) on screen.
+inline constexpr const char* kResultPictures[3] = {"gameover.bmp", "victory.bmp", "gameend.bmp"};
+inline constexpr int kResultMarkIndex[3] = {61, 62, 63};
 
 }  // namespace varnholt::testing

@@ -35,14 +35,22 @@ std::vector<std::string> ReplayRun::presentsIn(int frame) const {
   return found;
 }
 
-fs::path scratchDir() {
-  static const fs::path dir = [] {
-    fs::path path = fs::temp_directory_path() / ("varnholt-replay-test-" + std::to_string(::getpid()));
+// A folder of this test process, removed when the process ends.
+struct ScratchFolder {
+  fs::path path = fs::temp_directory_path() / ("varnholt-replay-test-" + std::to_string(::getpid()));
+  ScratchFolder() {
     fs::remove_all(path);
     fs::create_directories(path);
-    return path;
-  }();
-  return dir;
+  }
+  ~ScratchFolder() {
+    std::error_code ignored;
+    fs::remove_all(path, ignored);
+  }
+};
+
+fs::path scratchDir() {
+  static const ScratchFolder folder;
+  return folder.path;
 }
 
 fs::path campaign(const std::vector<std::string>& fixtures, const CampaignOptions& options,
@@ -76,8 +84,8 @@ ReplayRun runReplay(const fs::path& campaignDir, const std::string& script,
   run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
   run.out = readFile(base.string() + ".out");
   run.err = readFile(base.string() + ".err");
-  const std::string json = readFile(base.string() + ".json");
-  if (!json.empty()) run.state = JsonValue::parse(json);
+  run.stateText = readFile(base.string() + ".json");
+  if (!run.stateText.empty()) run.state = JsonValue::parse(run.stateText);
   run.hashText = readFile(base.string() + ".hashes");
   std::istringstream lines(run.hashText);
   HashLine line;

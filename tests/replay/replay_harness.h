@@ -26,6 +26,7 @@ struct ReplayRun {
   std::string out;
   std::string err;
   std::optional<JsonValue> state;
+  std::string stateText;
   std::vector<HashLine> hashes;
   std::string hashText;
 

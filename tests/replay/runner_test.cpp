@@ -1,0 +1,177 @@
+// The replay runner's command line, exit codes and summary, a campaign with pictures missing, and a
+// session recorded by the game replaying to the same state.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <fstream>
+#include <iterator>
+#include <sstream>
+
+#include "app/game.h"
+#include "app/game_loop.h"
+#include "app/game_state_json.h"
+#include "app/key_recorder.h"
+#include "app/scripted_keyboard.h"
+#include "engine/bitmap.h"
+#include "platform/headless/headless_platform.h"
+#include "replay_harness.h"
+
+namespace varnholt::testing {
+namespace {
+
+namespace fs = std::filesystem;
+
+int runCommand(const std::string& arguments, std::string* errors = nullptr) {
+  const fs::path err = scratchDir() / "command.err";
+  const int status = std::system(
+      (std::string(VARNHOLT_REPLAY) + " " + arguments + " > /dev/null 2> " + err.string()).c_str());
+  if (errors) {
+    std::ifstream in(err);
+    std::ostringstream text;
+    text << in.rdbuf();
+    *errors = text.str();
+  }
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+int pixelOf(const fs::path& bmp, int x, int y) {
+  BitmapFile frame;
+  std::ifstream in(bmp, std::ios::binary);
+  std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  if (decodeBitmap(bytes.data(), bytes.size(), 8, frame) != 1) return -1;
+  return frame.pixels.at(static_cast<std::size_t>(y) * frame.infoHeader.biWidth + x);
+}
+
+TEST(ReplayRunner, BadUsageAndUnreadableScriptsExitTwo) {
+  const fs::path basic = campaign({});
+  const fs::path good = scratchDir() / "good.keys";
+  const fs::path bad = scratchDir() / "bad.keys";
+  std::ofstream(good) << "1 Enter\n";
+  std::ofstream(bad) << "1 Enter\n2 Jump\n";
+  const std::string data = " --data " + basic.string();
+  const std::string cases[] = {
+      "",                                                   // no script
+      data + " --keys " + good.string() + " --frames 0",    // frames from 1
+      data + " --keys " + good.string() + " --dump x.bmp",  // N:FILE
+      data + " --keys " + good.string() + " --colour",      // unknown option
+      data + " --keys",                                     // missing value
+      data + " --keys " + (scratchDir() / "none.keys").string(),
+  };
+  for (const auto& args : cases) EXPECT_EQ(runCommand(args), 2) << args;
+  std::string errors;
+  EXPECT_EQ(runCommand(data + " --keys " + bad.string(), &errors), 2);
+  EXPECT_NE(errors.find("line 2"), std::string::npos) << errors;
+}
+
+TEST(ReplayRunner, MissingContentExitsOneNamingTheFile) {
+  const fs::path empty = scratchDir() / "empty-campaign";
+  fs::create_directories(empty);
+  const fs::path keys = scratchDir() / "quit.keys";
+  std::ofstream(keys) << "1 Escape\n";
+  std::string errors;
+  EXPECT_EQ(runCommand("--data " + empty.string() + " --keys " + keys.string(), &errors), 1);
+  EXPECT_NE(errors.find("chardb.txt"), std::string::npos) << errors;
+  EXPECT_NE(errors.find(empty.string()), std::string::npos) << errors;
+}
+
+TEST(ReplayRunner, RunsOneFrameBeyondTheScriptAndSumsUp) {
+  auto run = runReplay(campaign({}), "5 -\n");
+  ASSERT_EQ(run.exitCode, 0) << run.err;
+  EXPECT_EQ(run.s()["frames"].integer(), 6);
+  EXPECT_EQ(run.out,
+            "frames=6 ms=" + std::to_string(6 * (20 + 1)) + " screenState=0 battleNumber=1 exit=running\n")
+      << "six title frames: a 20 ms wait each, and the headless present moves the clock 1 ms";
+}
+
+TEST(MissingPictures, LeaveTheirPartOfTheScreenAsItWas) {
+  CampaignOptions options;
+  options.omit = {"select.BMP",  "buttons.bmp", "hero3.bmp", "in2.BMP",
+                  "victory.bmp", "dinner.BMP",  "sword.bmp"};
+  const fs::path sparse = campaign({"quick"}, options, "sparse");
+  const fs::path full = campaign({"quick"});
+  const std::string keys =
+      std::string("1 Down\n2 Enter\n3 Up\n4 Enter\n") +
+      "6 Enter\n7 Right\n8 Enter\n9 Right\n10 Enter\n11 Right\n12 Enter\n13 Right\n14 Enter\n";
+  const fs::path splashEnd = scratchDir() / "sparse-selection-5.bmp";
+  const fs::path nextFrame = scratchDir() / "sparse-selection-6.bmp";
+  auto withGaps =
+      runReplay(sparse, keys,
+                {"--frames", "80", "--dump", "5:" + splashEnd.string(), "--dump", "6:" + nextFrame.string()});
+  auto complete = runReplay(full, keys, {"--frames", "80"});
+  ASSERT_EQ(withGaps.exitCode, 0) << withGaps.err;
+  // The game plays on exactly as with every picture present.
+  EXPECT_EQ(withGaps.s()["units"].size(), complete.s()["units"].size());
+  EXPECT_EQ(withGaps.s()["randomDraws"].integer(), complete.s()["randomDraws"].integer());
+  EXPECT_EQ(withGaps.s()["battleState"].integer(), complete.s()["battleState"].integer());
+  EXPECT_EQ(withGaps.s()["screenState"].integer(), 3);
+  // Without "select.BMP" the first selection frame keeps the splash's last picture (fill 22) under it,
+  // and the next frame the map picture loaded as background at the end of the splash (fill 46).
+  EXPECT_EQ(pixelOf(splashEnd, 700, 550), 22);
+  EXPECT_EQ(pixelOf(nextFrame, 700, 550), 46);
+}
+
+// A keyboard that answers like a person: keys from a script, except that Enter goes down on the intro
+// pages between a keyboard read and the direct test that follows it.
+class LateEnterKeyboard : public app::ScriptedKeyboard {
+ public:
+  using ScriptedKeyboard::ScriptedKeyboard;
+  void startFrame(int frame) {
+    beginFrame(frame);
+    frame_ = frame;
+    returnTests_ = 0;
+  }
+  bool isKeyDown(platform::DirectKey key) override {
+    if (key == platform::DirectKey::Return && frame_ == 2) return ++returnTests_ >= 3;
+    return ScriptedKeyboard::isKeyDown(key);
+  }
+
+ private:
+  int frame_ = 0;
+  int returnTests_ = 0;
+};
+
+TEST(Recording, ARecordedSessionReplaysToTheSameState) {
+  const fs::path basic = campaign({});
+  std::string error;
+  auto played =
+      app::KeyScript::parse(std::string("1 Down\n2.1 Enter\n3 Up\n4 Enter\n") +
+                                "6 Enter\n7 Right\n8 Enter\n9-10 Right\n11 Enter\n12 Right\n13 Enter\n"
+                                "14 Left\n15 Enter\n30-33 Up\n35-36 Up\n50 Enter\n51-60 Right\n"
+                                "61 Backspace\n62 Right\n63 Enter\n64-66 Down\n67 Enter\n",
+                            error);
+  ASSERT_TRUE(played.has_value()) << error;
+  const fs::path recordingPath = scratchDir() / "recorded.keys";
+  std::ostringstream liveState;
+  const fs::path here = fs::current_path();
+  ASSERT_EQ(::chdir(basic.c_str()), 0);
+  {
+    platform::HeadlessPlatform headless;
+    LateEnterKeyboard person(headless, *played);
+    std::ofstream recording(recordingPath);
+    app::KeyRecorder recorder(person, recording);
+    app::Game game(recorder);
+    ASSERT_EQ(game.gameInit(), 1) << game.failure();
+    app::FrameObserver observer;
+    observer.beforeFrame = [&](int frame) {
+      person.startFrame(frame);
+      recorder.beginFrame(frame);
+    };
+    auto result = app::runGameLoop(game, recorder, observer, 120);
+    recorder.finish();
+    app::writeGameState(liveState, game, result);
+    EXPECT_EQ(game.flow().screenState, 3) << "the session reached the battle";
+  }
+  ASSERT_EQ(::chdir(here.c_str()), 0);
+
+  std::ifstream in(recordingPath);
+  std::ostringstream recorded;
+  recorded << in.rdbuf();
+  auto replayed = runReplay(basic, recorded.str(), {"--frames", "120"});
+  ASSERT_EQ(replayed.exitCode, 0) << replayed.err;
+  EXPECT_EQ(JsonValue::parse(liveState.str())["randomDraws"].integer(),
+            replayed.s()["randomDraws"].integer());
+  EXPECT_EQ(liveState.str(), replayed.stateText) << recorded.str();
+}
+
+}  // namespace
+}  // namespace varnholt::testing
