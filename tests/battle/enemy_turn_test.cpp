@@ -12,6 +12,7 @@ class EnemyTurn : public BattleTest {
   // those frames.
   int playRaiderTurn(std::vector<std::vector<int>> placed, int moveRange = 2, int weapon = 1) {
     for (const auto& p : placed) add(p[0], p[1], p[2], p[3]);
+    battle.state = kStateChoosing;
     edit(20, [&](Character& c) {
       c.aspd = 100;
       c.moveRange = moveRange;
@@ -49,12 +50,23 @@ TEST_F(EnemyTurn, IdOneIsSoughtOnEitherSideButOnlyPlayersAreStruckRightLeftBelow
   EXPECT_EQ(actingAfterMove.row, 7);
   EXPECT_EQ(battle.state, kStateChoosing);  // its own side is never struck
 
-  battle.units.clear();
-  battle.loadMap(1);
-  battle.spriteCount = 0;
-  playRaiderTurn({{20, 5, 5, 2}, {21, 6, 5, 2}, {3, 5, 4, 1}, {2, 4, 5, 1}}, 0);
-  ASSERT_EQ(battle.state, kStateAttackEffect);
-  EXPECT_EQ(std::make_pair(battle.swordSprite.x, battle.swordSprite.y), std::make_pair(122.0f, 248.0f));
+  struct Case {
+    std::vector<std::vector<int>> neighbours;
+    GridPos struck;
+  };
+  for (const Case& c :
+       {Case{{{3, 5, 4, 1}, {2, 4, 5, 1}, {21, 6, 5, 2}}, {4, 5}}, Case{{{2, 4, 5, 1}, {3, 6, 5, 1}}, {6, 5}},
+        Case{{{3, 5, 4, 1}, {2, 5, 6, 1}}, {5, 6}}}) {
+    battle.units.clear();
+    battle.loadMap(1);
+    battle.spriteCount = 0;
+    std::vector<std::vector<int>> placed = c.neighbours;
+    placed.push_back({20, 5, 5, 2});
+    playRaiderTurn(placed, 0);
+    ASSERT_EQ(battle.state, kStateAttackEffect);
+    EXPECT_EQ(std::make_pair(battle.swordSprite.x, battle.swordSprite.y),
+              std::make_pair(float(unitPixelX(c.struck.column)), float(unitPixelY(c.struck.row))));
+  }
 }
 
 TEST_F(EnemyTurn, NextToIdOneItMovesOntoItsOwnCellAndStillPays) {
@@ -90,7 +102,6 @@ TEST_F(EnemyTurn, NobodyToStrikeARefusedStrikeOrNowhereToGo) {
     battle.units.clear();
     battle.loadMap(1);
     battle.spriteCount = 0;
-    battle.state = kStateChoosing;
     const std::uint64_t draws = random.drawCount();
     add(2, 5, c.neighbourRow, 1);
     EXPECT_EQ(playRaiderTurn({{20, 5, 5, 2}}, c.moveRange, c.weapon), 1);
