@@ -172,6 +172,19 @@ TEST(SdlSmoke, CloseButtonAndSignalsAskToQuitOnce) {
   EXPECT_EQ(current.sa_handler, SIG_DFL);
 }
 
+TEST(SdlSmokeDeathTest, ASecondSignalBeforeThePumpEndsTheProcess) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  EXPECT_EXIT(
+      {
+        SdlPlatform platform(SdlOptions{true});
+        if (!platform.openWindow("Varnholt", WIDTH, HEIGHT)) std::exit(3);
+        std::raise(SIGTERM);
+        std::raise(SIGTERM);
+        std::exit(0);
+      },
+      ::testing::KilledBySignal(SIGTERM), "");
+}
+
 TEST(SdlSmoke, WaitsReachTheirDeadlineAndKeepTheWindowServed) {
   SdlPlatform platform(SdlOptions{true});
   ASSERT_TRUE(platform.openWindow("Varnholt", WIDTH, HEIGHT)) << platform.lastError();

@@ -21,12 +21,17 @@ namespace varnholt::platform {
 
 namespace {
 
-// Set from the signal handler, turned into Message::Destroy by the next event pump.
+// Set from the signal handler, turned into Message::Destroy by the next event pump. A second signal
+// arriving before the first was taken means the game is not pumping (it hangs): that one ends the
+// process the default way, so Ctrl+C twice or a second SIGTERM always works.
 std::atomic<bool> quitSignalled{false};
 static_assert(std::atomic<bool>::is_always_lock_free);
 
-extern "C" void onQuitSignal(int) {
-  quitSignalled.store(true);
+extern "C" void onQuitSignal(int signal) {
+  if (quitSignalled.exchange(true)) {
+    std::signal(signal, SIG_DFL);
+    std::raise(signal);
+  }
 }
 
 // Installs the quit handlers for SIGINT and SIGTERM and puts the previous ones back when destroyed.
