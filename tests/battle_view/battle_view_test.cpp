@@ -1,13 +1,18 @@
 // The battle view: status panel texts, the skill list's highlight and its effects, cell marker places,
-// the turn line, and the sprites built for a battle.
+// the turn line, the sprites built for a battle, and a marker's pixels on the engine's back buffer.
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
 #include "battle/battle.h"
 #include "battle_view/battle_view.h"
+#include "battle_view/engine_canvas.h"
+#include "engine/engine.h"
+#include "platform/headless/headless_platform.h"
 
 namespace varnholt {
 namespace {
@@ -150,6 +155,51 @@ TEST_F(BattleViewTest, AUnitSpriteIsCreatedVisibleOnItsCombatantsCell) {
   EXPECT_EQ(std::vector<int>({sprite.frameCount, sprite.width, sprite.height, sprite.currentFrame}),
             std::vector<int>({32, 56, 56, 0}));
   EXPECT_EQ(std::make_pair(sprite.x, sprite.y), std::make_pair(350.0f, 438.0f));
+}
+
+}  // namespace
+}  // namespace varnholt
+
+namespace varnholt {
+namespace {
+
+namespace fs = std::filesystem;
+
+// The inked pixels of the marker cell in the test sheet: a diagonal pattern, index 0 elsewhere in it.
+std::uint8_t sheetPixel(int x, int y) {
+  const bool inMarkerCell = x >= 115 && x <= 170 && y >= 1 && y <= 40;
+  return inMarkerCell ? ((x + y) % 3 == 0 ? 0 : 9) : 7;
+}
+
+TEST(EngineCanvas, AMarkerChangesOnlyTheInkedPixelsOfItsCellEvenWhenKept) {
+  platform::HeadlessPlatform headless;
+  platform::setCurrent(&headless);
+  ASSERT_EQ(initDisplay(800, 600, 8, 0), 1);
+  const fs::path folder = fs::temp_directory_path() / ("varnholt-canvas-" + std::to_string(::getpid()));
+  fs::create_directories(folder);
+  std::vector<std::uint8_t> sheet(229 * 42);
+  for (int y = 0; y < 42; ++y)
+    for (int x = 0; x < 229; ++x) sheet[static_cast<std::size_t>(y * 229 + x)] = sheetPixel(x, y);
+  const PALETTEENTRY palette[256] = {};
+  ASSERT_EQ(writeBitmapFile((folder / "cur.bmp").string(), 229, 42, sheet.data(), 229, palette), 1);
+
+  EngineCanvas canvas;
+  for (int round = 0; round < 2; ++round) {
+    fillSurface(backBuffer, 0);
+    canvas.drawSheetCell((folder / "cur.bmp").c_str(), 56, 40, 2, 0, 5, 105);
+    int wrong = 0;
+    for (int y = 0; y < 600; ++y)
+      for (int x = 0; x < 800; ++x) {
+        const bool inside = x >= 5 && x <= 60 && y >= 105 && y <= 144;
+        const int expected = inside ? sheetPixel(x - 5 + 115, y - 105 + 1) : 0;
+        wrong += backBuffer->pixels[static_cast<std::size_t>(y * backBuffer->pitch + x)] != expected;
+      }
+    EXPECT_EQ(wrong, 0) << "round " << round;
+  }
+  EXPECT_EQ(canvas.keptCells(), 1u);
+  fs::remove_all(folder);
+  resetEngine();
+  platform::setCurrent(nullptr);
 }
 
 }  // namespace
