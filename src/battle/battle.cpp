@@ -130,4 +130,8 @@ void Battle::writeBack(const Character& combatant) {
   units.add(combatant);
 }
 
+void Battle::writeBackActing() {
+  if (units.findId(acting.id) >= 0) writeBack(acting);
+}
+
 }  // namespace varnholt

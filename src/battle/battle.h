@@ -73,8 +73,8 @@ class Battle {
   void loadMap(int mapId);
   // The map of a battle that could not be read: no cells, every layer entry 0.
   void loadEmptyMap();
-  // Brings a character into the battle on the given cell and side. Refuses (false) a cell outside the
-  // occupancy layer or a combatant beyond the last unit sprite slot.
+  // Brings a character into the battle on the given cell and side. Refuses (false) a cell outside columns
+  // and rows 1 to 25 (the occupancy layer) and a combatant beyond the last unit sprite slot.
   bool addCombatant(Character character, int column, int row, int side);
   void step();
   void drawOverlay();
@@ -84,21 +84,27 @@ class Battle {
   // --- movement ---
   void fillMoveCells(int column, int row, int range);
   void fillTargetCells(int column, int row, int range);
+  // False, changing nothing, when the cell is not in moveCells.
   bool moveActing(int column, int row);
+  // One step of the acting combatant's sprite towards the pixel target.
   void walkStep(int targetX, int targetY);
 
   // --- attacks and skills ---
+  // False, changing nothing, when the cell is not in targetCells; otherwise the attack effect starts.
   bool attack(int column, int row);
   void resolveAttack(int targetId);
+  // False when the cell is not an allowed target (only the cells the command marked stay marked).
   bool useSkill(int column, int row, int skillId);
   SkillEffect applySkill(int skillId, int targetId);
 
   // --- the computer's turn ---
+  // Chooses the destination and starts the move and the walk (no move without a destination).
   void enemyMove();
   // The cell an enemy moves to; empty when it has nowhere to go.
   std::optional<GridPos> chooseEnemyDestination();
 
   // --- end of turn ---
+  // A decided battle has been handed to the outcome before this returns.
   TurnEnd endTurn();
 
   // The occupancy value of a cell; 0 for an index outside the 26 x 26 layer.
@@ -144,6 +150,9 @@ class Battle {
   void finishWalk();
   // Writes a changed combatant back: removes the entry with its id and appends the copy.
   void writeBack(const Character& combatant);
+  // The same for the working copy of the acting combatant, as long as it is still in the battle: one
+  // removed by defeat, or left over from a battle since replaced, is never brought back.
+  void writeBackActing();
   void setOccupancy(int column, int row, int id);
 
   GameDatabase& database_;

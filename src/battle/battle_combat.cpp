@@ -28,7 +28,7 @@ bool Battle::attack(int column, int row) {
   resolveAttack(occupancy(column, row));
   flow_.cursorMode = 2;
   flow_.cursorToCommandBar();
-  writeBack(acting);
+  writeBackActing();
   return true;
 }
 
@@ -73,7 +73,7 @@ bool Battle::useSkill(int column, int row, int skillId) {
 
   acting.ap -= 75;
   // A user that its own HP cost defeated was removed at the end of the turn and stays removed.
-  if (units.findId(acting.id) >= 0) writeBack(acting);
+  writeBackActing();
   effectShowing = 1;
   setSwingAnimation(acting.weapon());
   flow_.cursorMode = 2;

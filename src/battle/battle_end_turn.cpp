@@ -9,9 +9,8 @@ TurnEnd Battle::endTurn() {
   finishWalk();
   flow_.setMessage(" ");
   acting.ap -= 15;
-  // The working copy replaces its entry; a combatant no longer in the battle (one from a battle that has
-  // since been replaced) is not brought back.
-  if (units.findId(acting.id) >= 0) writeBack(acting);
+  // The working copy replaces its entry and goes to the back of the queue.
+  writeBackActing();
   moveCells.clear();
   targetCells.clear();
 

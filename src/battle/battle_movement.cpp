@@ -87,7 +87,7 @@ bool Battle::moveActing(int column, int row) {
   unitWalking = 1;
   targetCells.clear();
   fillTargetCells(column, row, weaponRange(acting));
-  writeBack(acting);
+  writeBackActing();
   return true;
 }
 
