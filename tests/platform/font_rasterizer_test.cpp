@@ -67,19 +67,6 @@ TEST(FontRasterizer, InkIsSolidZeroOrOne) {
   }
 }
 
-TEST(FontRasterizer, LargeSizesForTitlesGrowWithTheSize) {
-  std::string error;
-  auto small = openGameFont();
-  auto large = FontRasterizer::open(findDefaultFontPath(), 64, error);
-  ASSERT_NE(large, nullptr) << error;
-  EXPECT_GT(large->lineHeight(), 60);
-  TextMask a;
-  TextMask b;
-  ASSERT_TRUE(small->render("Varnholt", a));
-  ASSERT_TRUE(large->render("Varnholt", b));
-  EXPECT_GT(b.width, 4 * a.width);
-}
-
 TEST(FontRasterizer, NothingToDrawLeavesTheMaskEmpty) {
   auto font = openGameFont();
   for (const std::string_view text : {std::string_view(""), std::string_view("\0abc", 4)}) {
@@ -186,22 +173,6 @@ TEST(FontOpen, FailuresNameTheFont) {
     EXPECT_NE(error.find(c.path), std::string::npos) << error;
   }
   std::remove(notAFont.c_str());
-}
-
-TEST(FontOpen, DefaultPathIsDejaVuSansUnlessOverridden) {
-  const char* saved = std::getenv("VARNHOLT_FONT");
-  const std::string savedValue = saved != nullptr ? saved : "";
-  ::unsetenv("VARNHOLT_FONT");
-  EXPECT_EQ(findDefaultFontPath(), "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf");
-  ::setenv("VARNHOLT_FONT", "", 1);
-  EXPECT_EQ(findDefaultFontPath(), "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf");
-  ::setenv("VARNHOLT_FONT", "/opt/fonts/Other.ttf", 1);
-  EXPECT_EQ(findDefaultFontPath(), "/opt/fonts/Other.ttf");
-  if (saved != nullptr) {
-    ::setenv("VARNHOLT_FONT", savedValue.c_str(), 1);
-  } else {
-    ::unsetenv("VARNHOLT_FONT");
-  }
 }
 
 }  // namespace

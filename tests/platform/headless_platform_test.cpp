@@ -76,35 +76,30 @@ TEST(HeadlessMessages, ComeOutInPostOrderOnePerPeek) {
   EXPECT_EQ(platform.peekMessage(), Message::None);
 }
 
-TEST(HeadlessKeyboard, AllKeysUpUntilAHookSaysOtherwise) {
+TEST(HeadlessKeyboard, HooksFillEachReadFromAClearedSnapshot) {
   HeadlessPlatform platform;
   std::uint8_t state[256];
   std::memset(state, 0xAB, sizeof state);
-  ASSERT_TRUE(platform.readKeyboard(state));
-  for (const std::uint8_t byte : state) ASSERT_EQ(byte, 0);
+  platform.readKeyboard(state);
+  for (const std::uint8_t byte : state) ASSERT_EQ(byte, 0) << "all keys are up without a hook";
   EXPECT_FALSE(platform.isKeyDown(DirectKey::Escape));
-  EXPECT_FALSE(platform.isKeyDown(DirectKey::Return));
-}
 
-TEST(HeadlessKeyboard, HooksFillEachReadFromAClearedSnapshot) {
-  HeadlessPlatform platform;
   int reads = 0;
-  platform.setKeyboardHook([&](std::uint8_t(&state)[256]) {
+  platform.setKeyboardHook([&](std::uint8_t(&keys)[256]) {
     ++reads;
     // Only the first read holds Up: the second must not still see it.
-    if (reads == 1) state[DIK_UP] = 0x80;
-    state[DIK_RETURN] = 0x80;
+    if (reads == 1) keys[DIK_UP] = 0x80;
+    keys[DIK_RETURN] = 0x80;
   });
   platform.setKeyDownHook([](DirectKey key) { return key == DirectKey::Space; });
 
-  std::uint8_t state[256];
   platform.readKeyboard(state);
   EXPECT_NE(state[DIK_UP], 0);
   EXPECT_NE(state[DIK_RETURN], 0);
   platform.readKeyboard(state);
   EXPECT_EQ(state[DIK_UP], 0);
   EXPECT_NE(state[DIK_RETURN], 0);
-  EXPECT_EQ(platform.keyboardReads(), 2u);
+  EXPECT_EQ(platform.keyboardReads(), 3u);
 
   EXPECT_TRUE(platform.isKeyDown(DirectKey::Space));
   EXPECT_FALSE(platform.isKeyDown(DirectKey::Escape));
@@ -218,22 +213,6 @@ TEST(FrameBmp, ReportsFramesAndPathsItCannotWrite) {
   frame.pixels = {0};
   EXPECT_FALSE(writeFrameBmp(frame, "/nonexistent-folder/frame.bmp", error));
   EXPECT_NE(error.find("/nonexistent-folder/frame.bmp"), std::string::npos);
-}
-
-TEST(HeadlessWindow, RecordsWhatTheGameAskedFor) {
-  HeadlessPlatform platform;
-  EXPECT_FALSE(platform.openWindow("Varnholt", 0, 600));
-  ASSERT_TRUE(platform.openWindow("Varnholt", 800, 600));
-  platform.hideMousePointer();
-  EXPECT_TRUE(platform.windowOpen());
-  EXPECT_EQ(platform.windowTitle(), "Varnholt");
-  EXPECT_TRUE(platform.mousePointerHidden());
-  EXPECT_FALSE(platform.takeScreenshotRequest());
-  platform.requestScreenshot();
-  EXPECT_TRUE(platform.takeScreenshotRequest());
-  EXPECT_FALSE(platform.takeScreenshotRequest());
-  platform.closeWindow();
-  EXPECT_FALSE(platform.windowOpen());
 }
 
 TEST(HeadlessText, MissingFontGivesNoRasterizerAndAnErrorNamingIt) {
