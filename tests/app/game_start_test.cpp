@@ -4,7 +4,6 @@
 #include <unistd.h>
 
 #include <algorithm>
-
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>

@@ -1,4 +1,5 @@
-// The screens' cursor rules and the party placement.
+// The party placement and the portrait under the selection cursor (the cursor keys themselves are
+// covered by the replay tests).
 #include "app/screen_rules.h"
 
 #include <gtest/gtest.h>
@@ -81,87 +82,6 @@ TEST(SelectionCursor, PortraitUnderTheCursor) {
                         {45, 0, std::nullopt}};
   for (const auto& c : cases)
     EXPECT_EQ(rosterIndexAtCursor(c.x, c.count), c.index) << c.x << " of " << c.count;
-}
-
-TEST(MenuCursors, StepsAndLimits) {
-  EXPECT_EQ(titleCursorUp(100), 100);
-  EXPECT_EQ(titleCursorUp(150), 100);
-  EXPECT_EQ(titleCursorDown(100), 150);
-  EXPECT_EQ(titleCursorDown(150), 150);
-  EXPECT_EQ(selectionCursorLeft(45), 45);
-  EXPECT_EQ(selectionCursorLeft(95), 45);
-  EXPECT_EQ(selectionCursorRight(345), 395);
-  EXPECT_EQ(selectionCursorRight(395), 395);
-}
-
-TEST(BattleCursor, EachKeyInEachModeWithItsClamp) {
-  struct Case {
-    int mode;
-    float x, y;
-    int column, row;
-    ArrowKey key;
-    float wantX, wantY;
-    int wantColumn, wantRow;
-  };
-  const Case cases[] = {
-      // grid: a cell and 38 pixels together; the edges hold both
-      {kModeGrid, 5, 105, 1, 1, ArrowKey::Right, 43, 105, 2, 1},
-      {kModeGrid, 5, 105, 1, 1, ArrowKey::Left, 5, 105, 1, 1},
-      {kModeGrid, 5, 105, 1, 1, ArrowKey::Up, 5, 105, 1, 1},
-      {kModeGrid, 347, 447, 10, 10, ArrowKey::Right, 347, 447, 10, 10},
-      {kModeGrid, 347, 447, 10, 10, ArrowKey::Down, 347, 447, 10, 10},
-      {kModeGrid, 347, 447, 10, 10, ArrowKey::Up, 347, 409, 10, 9},
-      // command bar: Up moves right, Down left, within 0..300
-      {kModeCommandBar, 0, 515, 1, 1, ArrowKey::Up, 100, 515, 1, 1},
-      {kModeCommandBar, 0, 515, 1, 1, ArrowKey::Down, 0, 515, 1, 1},
-      {kModeCommandBar, 300, 515, 1, 1, ArrowKey::Right, 300, 515, 1, 1},
-      {kModeCommandBar, 300, 515, 1, 1, ArrowKey::Left, 200, 515, 1, 1},
-      // skill list: Right and Down move down, Left and Up up, within 390..555
-      {kModeSkillList, 390, 390, 1, 1, ArrowKey::Right, 390, 405, 1, 1},
-      {kModeSkillList, 390, 390, 1, 1, ArrowKey::Up, 390, 390, 1, 1},
-      {kModeSkillList, 390, 555, 1, 1, ArrowKey::Down, 390, 555, 1, 1},
-      {kModeSkillList, 390, 555, 1, 1, ArrowKey::Left, 390, 540, 1, 1},
-      // no mode: nothing moves
-      {kModeNone, 12, 34, 4, 5, ArrowKey::Right, 12, 34, 4, 5},
-  };
-  for (const auto& c : cases) {
-    GameFlowState flow;
-    flow.cursorMode = c.mode;
-    flow.setCursor(c.x, c.y, 1);
-    flow.gridColumn = c.column;
-    flow.gridRow = c.row;
-    battleArrow(flow, c.key);
-    clampBattleCursor(flow);
-    EXPECT_EQ(flow.cursorX(), c.wantX) << "mode " << c.mode << " key " << static_cast<int>(c.key);
-    EXPECT_EQ(flow.cursorY(), c.wantY) << "mode " << c.mode << " key " << static_cast<int>(c.key);
-    EXPECT_EQ(flow.gridColumn, c.wantColumn) << "mode " << c.mode;
-    EXPECT_EQ(flow.gridRow, c.wantRow) << "mode " << c.mode;
-    EXPECT_EQ(flow.cursorFrame(), 1) << "keys never change the cursor frame";
-  }
-}
-
-TEST(BattleCursor, SkillListBelowItsTopJumpsToTheFirstLine) {
-  GameFlowState flow;
-  flow.cursorMode = kModeSkillList;
-  flow.setCursor(390, 386, 2);
-  clampBattleCursor(flow);
-  EXPECT_EQ(flow.cursorY(), 386) << "385 and above stand";
-  flow.setCursor(390, 384, 2);
-  clampBattleCursor(flow);
-  EXPECT_EQ(flow.cursorY(), 390);
-}
-
-TEST(BattleCursor, BackspaceOpensTheCommandBarWithNoCommand) {
-  GameFlowState flow;
-  flow.cursorMode = kModeSkillList;
-  flow.battleCommand = kCommandSkill;
-  flow.setCursor(390, 420, 2);
-  openCommandBar(flow);
-  EXPECT_EQ(flow.cursorMode, kModeCommandBar);
-  EXPECT_EQ(flow.battleCommand, kCommandNone);
-  EXPECT_EQ(flow.cursorX(), 0);
-  EXPECT_EQ(flow.cursorY(), 515);
-  EXPECT_EQ(flow.cursorFrame(), 1);
 }
 
 }  // namespace

@@ -68,19 +68,5 @@ TEST(ScreenshotTest, FolderFollowsXdgDataHome) {
   EXPECT_FALSE(screenshotFolder(nullptr, nullptr).has_value());
 }
 
-TEST(ScreenshotTest, NewPathsNeverOverwrite) {
-  const fs::path folder = fs::temp_directory_path() / "varnholt-shots-test";
-  fs::remove_all(folder);
-  fs::create_directories(folder);
-  auto first = nextScreenshotPath(folder);
-  std::FILE* file = std::fopen(first.c_str(), "w");
-  ASSERT_NE(file, nullptr);
-  std::fclose(file);
-  auto second = nextScreenshotPath(folder);
-  EXPECT_NE(first, second);
-  EXPECT_EQ(second.extension(), ".png");
-  fs::remove_all(folder);
-}
-
 }  // namespace
 }  // namespace varnholt::app

@@ -63,17 +63,6 @@ TEST(ReplayRunner, BadUsageAndUnreadableScriptsExitTwo) {
   EXPECT_NE(errors.find("line 2"), std::string::npos) << errors;
 }
 
-TEST(ReplayRunner, MissingContentExitsOneNamingTheFile) {
-  const fs::path empty = scratchDir() / "empty-campaign";
-  fs::create_directories(empty);
-  const fs::path keys = scratchDir() / "quit.keys";
-  std::ofstream(keys) << "1 Escape\n";
-  std::string errors;
-  EXPECT_EQ(runCommand("--data " + empty.string() + " --keys " + keys.string(), &errors), 1);
-  EXPECT_NE(errors.find("chardb.txt"), std::string::npos) << errors;
-  EXPECT_NE(errors.find(empty.string()), std::string::npos) << errors;
-}
-
 TEST(ReplayRunner, RunsOneFrameBeyondTheScriptAndSumsUp) {
   auto run = runReplay(campaign({}), "5 -\n");
   ASSERT_EQ(run.exitCode, 0) << run.err;

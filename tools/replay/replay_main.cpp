@@ -18,12 +18,12 @@
 #include <vector>
 
 #include "app/content_location.h"
-#include "app/frame_capture.h"
 #include "app/game.h"
 #include "app/game_loop.h"
 #include "app/game_state_json.h"
 #include "app/key_script.h"
 #include "app/scripted_keyboard.h"
+#include "frame_capture.h"
 #include "platform/headless/headless_platform.h"
 
 namespace fs = std::filesystem;

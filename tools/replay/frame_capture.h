@@ -1,5 +1,5 @@
 #pragma once
-// Watches what a headless session presents: the hash of every presented frame (for golden files) and a
+// Watches what a replayed session presents: the hash of every presented frame (for golden files) and a
 // copy of the latest one (for dumping a frame as a picture).
 
 #include <cstdint>

@@ -1,5 +1,5 @@
 // Hashing and keeping presented frames.
-#include "app/frame_capture.h"
+#include "frame_capture.h"
 
 #include <algorithm>
 #include <cstdio>
