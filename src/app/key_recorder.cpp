@@ -31,22 +31,31 @@ void KeyScriptWriter::writeFrame(int frame, const RecordedFrame& recorded) {
   for (KeySet read : recorded.reads) readsAgree = readsAgree && read == frameKeys;
 
   if (readsAgree && runStart_ != 0 && runEnd_ + 1 == frame && runKeys_ == frameKeys) {
-    runEnd_ = frame;
+    runEnd_ = lastNamed_ = frame;
     return;
   }
   finish();
   if (readsAgree) {
     if (frameKeys != 0) {
+      lastNamed_ = frame;
       runStart_ = runEnd_ = frame;
       runKeys_ = frameKeys;
     }
     return;
   }
+  lastNamed_ = frame;
   if (frameKeys != 0) out_ << frame << ' ' << formatKeySet(frameKeys) << '\n';
   for (std::size_t i = 0; i < recorded.reads.size(); ++i) {
     if (recorded.reads[i] != frameKeys)
       out_ << frame << '.' << i + 1 << ' ' << formatKeySet(recorded.reads[i]) << '\n';
   }
+}
+
+void KeyScriptWriter::writeEnd(int frame) {
+  finish();
+  out_ << frame << " -\n";
+  lastNamed_ = frame;
+  out_.flush();
 }
 
 void KeyScriptWriter::finish() {
@@ -67,9 +76,12 @@ void KeyRecorder::beginFrame(int frame) {
 
 void KeyRecorder::finish() {
   if (frame_ != 0) writer_.writeFrame(frame_, current_);
+  writer_.finish();
+  // A replay runs one frame past the last frame its script names: naming the frame before the session's
+  // last makes it run as many frames as the session did.
+  if (frame_ > 1 && writer_.lastNamedFrame() < frame_ - 1) writer_.writeEnd(frame_ - 1);
   frame_ = 0;
   current_ = RecordedFrame{};
-  writer_.finish();
 }
 
 bool KeyRecorder::readKeyboard(std::uint8_t (&state)[256]) {

@@ -33,12 +33,17 @@ class KeyScriptWriter {
   void writeFrame(int frame, const RecordedFrame& recorded);
   // Writes the pending run; further frames may still follow.
   void finish();
+  // Names `frame` with no keys held, to mark where the session ended.
+  void writeEnd(int frame);
+  // The highest frame a written or pending line names.
+  int lastNamedFrame() const { return lastNamed_; }
 
  private:
   std::ostream& out_;
   int runStart_ = 0;
   int runEnd_ = 0;
   KeySet runKeys_ = 0;
+  int lastNamed_ = 0;
 };
 
 class KeyRecorder : public PlatformDecorator {
@@ -47,7 +52,7 @@ class KeyRecorder : public PlatformDecorator {
 
   // Called by the loop before each frame (from 1); writes the frame before it.
   void beginFrame(int frame);
-  // Writes the last frame and everything pending.
+  // Writes the last frame and everything pending, and marks the session's length.
   void finish();
 
   bool readKeyboard(std::uint8_t (&state)[256]) override;

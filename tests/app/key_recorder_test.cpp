@@ -115,8 +115,11 @@ TEST(KeyRecorderTest, RunsOfTheSameKeysBecomeOneLine) {
 }
 
 TEST(KeyRecorderTest, AFrameWithoutReadsKeepsItsFrameStartAnswers) {
-  Session session{{test(DirectKey::Escape, false), test(DirectKey::Space, true)}, frameStart(false, {})};
-  EXPECT_EQ(record(session), "1 Space\n");
+  Session session{{test(DirectKey::Escape, false), test(DirectKey::Space, true)},
+                  frameStart(false, {}),
+                  frameStart(false, {}),
+                  frameStart(false, {})};
+  EXPECT_EQ(record(session), "1 Space\n3 -\n") << "the script's length says the session ran four frames";
 }
 
 }  // namespace

@@ -155,7 +155,7 @@ TEST(Recording, ARecordedSessionReplaysToTheSameState) {
   std::ifstream in(recordingPath);
   std::ostringstream recorded;
   recorded << in.rdbuf();
-  auto replayed = runReplay(basic, recorded.str(), {"--frames", "120"});
+  auto replayed = runReplay(basic, recorded.str());
   ASSERT_EQ(replayed.exitCode, 0) << replayed.err;
   EXPECT_EQ(JsonValue::parse(liveState.str())["randomDraws"].integer(),
             replayed.s()["randomDraws"].integer());
