@@ -106,10 +106,11 @@ SkillEffect Battle::applySkill(int skillId, int targetId) {
   bool pays = true;
   switch (skill.kind) {
     case 1:
-      target.atk += skill.atk;
-      target.matk += skill.matk;
-      target.def += skill.def;
-      target.mdef += skill.mdef;
+      // Held at the int range: a strengthening skill can be cast again and again on the same combatant.
+      target.atk = addSaturated(target.atk, skill.atk);
+      target.matk = addSaturated(target.matk, skill.matk);
+      target.def = addSaturated(target.def, skill.def);
+      target.mdef = addSaturated(target.mdef, skill.mdef);
       for (int k = 0; k < 6; ++k) {
         target.elementPower[k] += skill.elementPower[k];
         target.elementResist[k] += skill.elementResist[k];

@@ -109,6 +109,12 @@ TEST_F(Combat, StrengtheningOneselfChargesTheCostsToTheStrengthenedUser) {
   EXPECT_EQ(random.drawCount(), 0u);
   EXPECT_EQ(battle.state, kStateChoosing);
   EXPECT_EQ(battle.effectShowing, 1);
+
+  // Cast again and again, the bonus stops at the int range.
+  edit(1, [](Character& c) { c.atk = INT_MAX - 1; });
+  actAs(1);
+  ASSERT_TRUE(battle.useSkill(2, 2, 1));
+  EXPECT_EQ(unit(1).atk, INT_MAX);
 }
 
 TEST_F(Combat, AHealStopsAtTheMaximumAndMakesFourCureRolls) {
