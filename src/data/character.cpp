@@ -29,10 +29,36 @@ int truncToInt(double value) {
   return static_cast<int>(value);
 }
 
+// An equipment slot and whether its value adds to (+1) or subtracts from (-1) a statistic.
+struct SlotSign {
+  int slot;
+  int sign;
+};
+// Slots 0 and 1 add only to the attack side, 2 adds and 3 subtracts on the defence side, 4 and 5 add to
+// the attack side and subtract from the defence side; every slot but 0 and 1 adds to Flee.
+constexpr SlotSign kAttackSlots[4] = {{0, 1}, {1, 1}, {4, 1}, {5, 1}};
+constexpr SlotSign kDefenceSlots[4] = {{2, 1}, {3, -1}, {4, -1}, {5, -1}};
+constexpr SlotSign kFleeSlots[4] = {{2, 1}, {3, 1}, {4, 1}, {5, 1}};
+
 }  // namespace
 
 void Character::computeDerived(GameDatabase& database) {
-  auto item = [&](int slot) { return database.getItem(equipment[slot]); };
+  // Each item value is a lookup of its own, made in the order the formulas name them (slot by slot, left
+  // to right, and element by element for the arrays): the count and order of hits and misses decide the
+  // cache ages and so which record a full cache drops next. Operands of + are not sequenced in C++, so the
+  // sums are built one statement at a time.
+  const auto sumInts = [&](std::int64_t base, const SlotSign(&slots)[4], int ItemRecord::*field) {
+    for (const SlotSign& s : slots) base += s.sign * std::int64_t{database.getItem(equipment[s.slot]).*field};
+    return clipToInt(base);
+  };
+  const auto sumDoubles = [&](const SlotSign(&slots)[4], auto ItemRecord::*array, int k) {
+    double sum = 0.0;
+    for (const SlotSign& s : slots) {
+      const double value = (database.getItem(equipment[s.slot]).*array)[k];
+      sum = s.sign > 0 ? sum + value : sum - value;
+    }
+    return sum;
+  };
 
   const double classHp = database.getClass(classId).hpFactor;
   const double raceHp = database.getRace(raceId).hpFactor;
@@ -49,37 +75,27 @@ void Character::computeDerived(GameDatabase& database) {
   sp = maxSp;
   ap = 0;
 
-  atk = clipToInt(std::int64_t{strength} + item(0).atk + item(1).atk + item(4).atk + item(5).atk);
-  matk = clipToInt(std::int64_t{intelligence} + item(0).matk + item(1).matk + item(4).matk + item(5).matk);
-  def = clipToInt(std::int64_t{vitality} + item(2).def - item(3).def - item(4).def - item(5).def);
-  mdef = clipToInt(std::int64_t{mind} + item(2).mdef - item(3).mdef - item(4).mdef - item(5).mdef);
+  atk = sumInts(strength, kAttackSlots, &ItemRecord::atk);
+  matk = sumInts(intelligence, kAttackSlots, &ItemRecord::matk);
+  def = sumInts(vitality, kDefenceSlots, &ItemRecord::def);
+  mdef = sumInts(mind, kDefenceSlots, &ItemRecord::mdef);
 
-  aspd = truncToInt(0.25 * static_cast<double>(dexterity) + 0.5 * static_cast<double>(agility) +
-                    item(0).aspd + item(1).aspd + item(4).aspd + item(5).aspd);
+  // The sum is formed in doubles, each item's int joining it in turn, and truncated at the end.
+  double speed = 0.25 * static_cast<double>(dexterity) + 0.5 * static_cast<double>(agility);
+  for (const SlotSign& s : kAttackSlots) speed += database.getItem(equipment[s.slot]).aspd;
+  aspd = truncToInt(speed);
 
-  hit = clipToInt(std::int64_t{dexterity} + level + item(0).hit + item(1).hit + item(4).hit + item(5).hit);
-  flee = clipToInt(std::int64_t{agility} + level + item(2).flee + item(3).flee + item(4).flee + item(5).flee);
+  hit = sumInts(std::int64_t{dexterity} + level, kAttackSlots, &ItemRecord::hit);
+  flee = sumInts(std::int64_t{agility} + level, kFleeSlots, &ItemRecord::flee);
 
   const int raceMove = database.getRace(raceId).moveRange;
   const int classMove = database.getClass(classId).moveRange;
   moveRange = clipToInt(std::int64_t{raceMove} + classMove);
 
-  for (int k = 0; k < 6; ++k) {
-    elementResist[k] = 0.0 + item(2).elementResist[k] - item(3).elementResist[k] - item(4).elementResist[k] -
-                       item(5).elementResist[k];
-  }
-  for (int k = 0; k < 4; ++k) {
-    statusResist[k] = 0.0 + item(2).statusResist[k] - item(3).statusResist[k] - item(4).statusResist[k] -
-                      item(5).statusResist[k];
-  }
-  for (int k = 0; k < 6; ++k) {
-    elementPower[k] = 0.0 + item(0).elementPower[k] + item(1).elementPower[k] + item(4).elementPower[k] +
-                      item(5).elementPower[k];
-  }
-  for (int k = 0; k < 4; ++k) {
-    statusChance[k] = 0.0 + item(0).statusChance[k] + item(1).statusChance[k] + item(4).statusChance[k] +
-                      item(5).statusChance[k];
-  }
+  for (int k = 0; k < 6; ++k) elementResist[k] = sumDoubles(kDefenceSlots, &ItemRecord::elementResist, k);
+  for (int k = 0; k < 4; ++k) statusResist[k] = sumDoubles(kDefenceSlots, &ItemRecord::statusResist, k);
+  for (int k = 0; k < 6; ++k) elementPower[k] = sumDoubles(kAttackSlots, &ItemRecord::elementPower, k);
+  for (int k = 0; k < 4; ++k) statusChance[k] = sumDoubles(kAttackSlots, &ItemRecord::statusChance, k);
 }
 
 void Character::levelUp(GameDatabase& database) {

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+
 #include "data/game_database.h"
 #include "fixture_copy.h"
 
@@ -81,6 +83,39 @@ TEST(CharacterLookups, SecondDerivationReadsNoFile) {
   again.computeDerived(database);
   EXPECT_EQ(again.maxHp, 65);
   EXPECT_EQ(again.def, 15);
+}
+
+// Each of the 108 item values is a lookup of its own, in formula order: the six items enter the cache in
+// the order 0, 1, 4, 5 (Atk) then 2, 3 (Def), and each ends up aged by every later lookup of another item.
+// Slots 0 and 1 are read 14 times, 2 and 3 13 times, 4 and 5 27 times.
+TEST(CharacterLookups, EveryItemValueIsALookupOfItsOwnInFormulaOrder) {
+  test::FixtureCopy files("derived");
+  std::string items;
+  for (int id = 11; id <= 16; ++id) {
+    items +=
+        "*" + std::to_string(id) + " Gear 1 1 1 1 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 1 1 1 1\n";
+  }
+  files.write("itemdb.txt", items);
+  GameDatabase database;
+  database.baseDirectory = files.path();
+  Character c = squire(5, 3);
+  for (int slot = 0; slot < 6; ++slot) c.equipment[slot] = 11 + slot;
+  c.computeDerived(database);
+
+  struct Entry {
+    int id, age;
+  };
+  // Age = 108 - lookups made before the item entered - the item's own lookups.
+  const Entry expected[] = {{11, 108 - 0 - 14}, {12, 108 - 1 - 14}, {15, 108 - 2 - 27},
+                            {16, 108 - 3 - 27}, {13, 108 - 8 - 13}, {14, 108 - 9 - 13}};
+  ASSERT_EQ(database.itemCache.count(), 6);
+  for (int i = 0; i < 6; ++i) {
+    EXPECT_EQ(database.itemCache.at(i).id, expected[i].id) << i;
+    EXPECT_EQ(database.itemCache.ageAt(i), expected[i].age) << i;
+  }
+  EXPECT_EQ(c.atk, 0 + 4);
+  EXPECT_EQ(c.def, 10 + 1 - 3);
+  EXPECT_EQ(c.flee, 3 + 1 + 4);
 }
 
 TEST_F(CharacterDerived, LevelUpDerivesAtTheOldLevel) {
