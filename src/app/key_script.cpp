@@ -5,6 +5,7 @@
 #include <array>
 #include <cctype>
 #include <charconv>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
@@ -145,8 +146,10 @@ std::optional<KeyScript> KeyScript::parse(std::string_view text, std::string& er
 }
 
 std::optional<KeyScript> KeyScript::load(const std::string& path, std::string& error) {
+  // A directory opens as a stream that reads nothing, which would pass for an empty script.
+  std::error_code ignored;
   std::ifstream file(path, std::ios::binary);
-  if (!file) {
+  if (!file || std::filesystem::is_directory(path, ignored)) {
     error = "cannot read " + path;
     return std::nullopt;
   }

@@ -91,10 +91,12 @@ TEST(KeyScriptResolution, LaterLinesWinAndReadsFallBackToTheirFrame) {
   EXPECT_EQ(script.lastFrame(), 10);
 }
 
-TEST(KeyScriptFile, MissingFileIsAnError) {
-  std::string error;
-  EXPECT_FALSE(KeyScript::load("no-such-script.keys", error).has_value());
-  EXPECT_NE(error.find("no-such-script.keys"), std::string::npos);
+TEST(KeyScriptFile, MissingFileOrAFolderIsAnError) {
+  for (const std::string path : {"no-such-script.keys", "."}) {
+    std::string error;
+    EXPECT_FALSE(KeyScript::load(path, error).has_value()) << path;
+    EXPECT_NE(error.find(path), std::string::npos) << error;
+  }
 }
 
 TEST(ScriptedKeyboardTest, FrameStartReadsAndDirectTestsSeeTheRightState) {
