@@ -77,5 +77,49 @@ TEST(FrameConversion, ReadsAndWritesRowsByTheirOwnPitches) {
                                                 0xFF040000u, 0xDEADBEEFu}));
 }
 
+// The kept frame is compared by its visible pixels and its palette only: a change anywhere in them
+// must count, the row padding must not, and the kept copy must not alias the caller's buffer.
+TEST(ShownFrame, MatchesOnlyTheSamePictureWhateverItsRowPadding) {
+  std::array<PaletteEntry, 256> palette{};
+  palette[7] = {10, 20, 30, 0};
+  std::vector<std::uint8_t> pixels{1, 2, 0xAA, 3, 4, 0xBB};  // 2 x 2, pitch 3
+  const Frame frame{pixels.data(), 2, 2, 3, palette.data()};
+
+  ShownFrame shown;
+  EXPECT_FALSE(shown.matches(frame)) << "nothing is on screen yet";
+  shown.keep(frame);
+  EXPECT_TRUE(shown.matches(frame));
+
+  const std::vector<std::uint8_t> packed{1, 2, 3, 4};
+  EXPECT_TRUE(shown.matches({packed.data(), 2, 2, 2, palette.data()})) << "same picture, other pitch";
+  pixels[2] = 0xCC;
+  pixels[5] = 0xDD;
+  EXPECT_TRUE(shown.matches(frame)) << "padding changed only";
+
+  struct Change {
+    const char* what;
+    int index;
+  };
+  for (const Change change : {Change{"first pixel", 0}, Change{"last pixel", 4}}) {
+    const std::uint8_t before = pixels[change.index];
+    pixels[change.index] = 9;
+    EXPECT_FALSE(shown.matches(frame)) << change.what;
+    pixels[change.index] = before;
+  }
+  EXPECT_FALSE(shown.matches({packed.data(), 1, 2, 2, palette.data()})) << "narrower";
+  EXPECT_FALSE(shown.matches({packed.data(), 2, 1, 2, palette.data()})) << "shorter";
+
+  for (const int entry : {0, 7, 255}) {
+    const PaletteEntry before = palette[entry];
+    palette[entry].blue ^= 1;
+    EXPECT_FALSE(shown.matches(frame)) << "palette entry " << entry;
+    palette[entry] = before;
+  }
+  EXPECT_TRUE(shown.matches(frame));
+
+  shown.forget();
+  EXPECT_FALSE(shown.matches(frame));
+}
+
 }  // namespace
 }  // namespace varnholt::platform

@@ -1,16 +1,22 @@
 // The SDL backend against a real X display (run under Xvfb): opening the window in both modes,
 // presenting frames, the keys and quit requests that arrive as events, waits, and closing.
 // Setting VARNHOLT_SMOKE_HOLD_MS keeps the test picture on screen that long, for a screenshot.
+// xvfb-run starts no window manager, so full screen here is the backend's own doing; the window's real
+// size and contents are read back from the X server.
 #include "platform/sdl/sdl_platform.h"
 
 #include <SDL2/SDL.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <csignal>
 #include <cstdlib>
+#include <optional>
 #include <string>
 #include <vector>
+
+#include "x11_window_view.h"
 
 namespace varnholt::platform {
 namespace {
@@ -55,6 +61,21 @@ void pushKey(Uint32 type, SDL_Scancode scancode, Uint16 modifiers = KMOD_NONE) {
   ASSERT_EQ(SDL_PushEvent(&event), 1) << SDL_GetError();
 }
 
+// The test picture's landmarks, relative to its top-left corner on screen: the yellow edge, the red
+// and blue bars, the light lower part, and black just outside it.
+void expectPictureAt(const SdlPlatform& platform, int left, int top, const char* where) {
+  SCOPED_TRACE(where);
+  const auto at = [&](int x, int y) { return xWindowPixel(platform.windowId(), left + x, top + y); };
+  EXPECT_EQ(at(1, 1), 0xE6C83Cu);
+  EXPECT_EQ(at(100, 100), 0xC82828u);
+  EXPECT_EQ(at(700, 100), 0x3250DCu);
+  EXPECT_EQ(at(400, 420), 0xF0F0F0u);
+  EXPECT_EQ(at(WIDTH - 2, HEIGHT - 2), 0xE6C83Cu);
+  if (left > 0 && top > 0) {
+    EXPECT_EQ(at(-1, -1), 0u);
+  }
+}
+
 bool snapshotHas(SdlPlatform& platform, int code) {
   std::uint8_t state[256];
   platform.readKeyboard(state);
@@ -84,6 +105,66 @@ TEST(SdlSmoke, OpensFullScreenPresentsAndCloses) {
   EXPECT_EQ(platform.peekMessage(), Message::None);
   platform.closeWindow();
   EXPECT_FALSE(platform.present(picture.frame()));
+}
+
+TEST(SdlSmoke, FullScreenCoversTheScreenEvenWithoutAWindowManager) {
+  SdlPlatform platform;
+  ASSERT_TRUE(platform.openWindow("Varnholt", WIDTH, HEIGHT)) << platform.lastError();
+  if (std::string(SDL_GetCurrentVideoDriver()) != "x11") GTEST_SKIP() << "not an X11 window";
+  ASSERT_TRUE(xWindowGeometry(platform.windowId()).has_value()) << SDL_GetError();
+  SDL_Rect screen{};
+  ASSERT_EQ(SDL_GetDisplayBounds(0, &screen), 0) << SDL_GetError();
+  ASSERT_GE(screen.w, WIDTH);
+  ASSERT_GE(screen.h, HEIGHT);
+  // The landmarks are checked where the picture is shown at its own size (xvfb-run's screen is
+  // 1280 x 1024); on a larger screen only the window's size is.
+  const int scale = std::min(screen.w / WIDTH, screen.h / HEIGHT);
+  const int left = (screen.w - WIDTH * scale) / 2;
+  const int top = (screen.h - HEIGHT * scale) / 2;
+
+  const TestPicture picture(nullptr);
+  ASSERT_TRUE(platform.present(picture.frame()));
+  const XWindowGeometry full = xWindowGeometry(platform.windowId()).value();
+  EXPECT_EQ(full.x, screen.x);
+  EXPECT_EQ(full.y, screen.y);
+  EXPECT_EQ(full.width, screen.w);
+  EXPECT_EQ(full.height, screen.h);
+  if (scale == 1) expectPictureAt(platform, left, top, "full screen");
+
+  // Each switch repaints from the picture already uploaded: the game need not present again.
+  platform.toggleFullscreen();
+  const XWindowGeometry window = xWindowGeometry(platform.windowId()).value();
+  EXPECT_EQ(window.width, WIDTH);
+  EXPECT_EQ(window.height, HEIGHT);
+  expectPictureAt(platform, 0, 0, "windowed");
+  platform.toggleFullscreen();
+  EXPECT_EQ(xWindowGeometry(platform.windowId()).value().width, screen.w);
+  if (scale == 1) expectPictureAt(platform, left, top, "full screen again");
+  EXPECT_EQ(platform.frameUploads(), 1u);
+}
+
+TEST(SdlSmoke, OnlyAChangedPictureIsConvertedAndUploaded) {
+  SdlPlatform platform(SdlOptions{true});
+  ASSERT_TRUE(platform.openWindow("Varnholt", WIDTH, HEIGHT)) << platform.lastError();
+  TestPicture picture(nullptr);
+  ASSERT_TRUE(platform.present(picture.frame()));
+  ASSERT_TRUE(platform.present(picture.frame()));
+  EXPECT_EQ(platform.frameUploads(), 1u);
+
+  picture.pixels[WIDTH * HEIGHT - 1] = 1;
+  ASSERT_TRUE(platform.present(picture.frame()));
+  EXPECT_EQ(platform.frameUploads(), 2u) << "last pixel changed";
+  picture.palette[200].green = 1;
+  ASSERT_TRUE(platform.present(picture.frame()));
+  EXPECT_EQ(platform.frameUploads(), 3u) << "unused palette entry changed";
+  ASSERT_TRUE(platform.present(picture.frame()));
+  EXPECT_EQ(platform.frameUploads(), 3u);
+
+  // A window opened afresh shows nothing until a picture is uploaded into it, even the same one.
+  ASSERT_TRUE(platform.openWindow("Varnholt", WIDTH, HEIGHT)) << platform.lastError();
+  ASSERT_TRUE(platform.present(picture.frame()));
+  EXPECT_EQ(platform.frameUploads(), 4u);
+  if (xWindowGeometry(platform.windowId())) expectPictureAt(platform, 0, 0, "reopened");
 }
 
 TEST(SdlSmoke, KeysReachTheSnapshotAndTheDirectTest) {

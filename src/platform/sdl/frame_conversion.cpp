@@ -25,4 +25,33 @@ void convertFrame(const Frame& frame, const PaletteLookup& lookup, void* target,
   }
 }
 
+bool ShownFrame::matches(const Frame& frame) const {
+  if (!valid_ || frame.width != width_ || frame.height != height_) return false;
+  if (std::memcmp(palette_.data(), frame.palette, sizeof(PaletteEntry) * palette_.size()) != 0) return false;
+  const auto rowBytes = static_cast<std::size_t>(width_);
+  for (int y = 0; y < height_; ++y) {
+    const std::uint8_t* source = frame.pixels + static_cast<std::ptrdiff_t>(y) * frame.pitch;
+    if (std::memcmp(pixels_.data() + rowBytes * static_cast<std::size_t>(y), source, rowBytes) != 0)
+      return false;
+  }
+  return true;
+}
+
+void ShownFrame::keep(const Frame& frame) {
+  width_ = frame.width;
+  height_ = frame.height;
+  const auto rowBytes = static_cast<std::size_t>(width_);
+  pixels_.resize(rowBytes * static_cast<std::size_t>(height_));
+  for (int y = 0; y < height_; ++y) {
+    std::memcpy(pixels_.data() + rowBytes * static_cast<std::size_t>(y),
+                frame.pixels + static_cast<std::ptrdiff_t>(y) * frame.pitch, rowBytes);
+  }
+  std::memcpy(palette_.data(), frame.palette, sizeof(PaletteEntry) * palette_.size());
+  valid_ = true;
+}
+
+void ShownFrame::forget() {
+  valid_ = false;
+}
+
 }  // namespace varnholt::platform

@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstdint>
+#include <vector>
 
 #include "platform/platform.h"
 
@@ -17,5 +18,23 @@ void buildPaletteLookup(const PaletteEntry* palette, PaletteLookup& lookup);
 
 // Writes frame.height rows of frame.width pixels to `target`, whose rows are `targetPitch` bytes apart.
 void convertFrame(const Frame& frame, const PaletteLookup& lookup, void* target, int targetPitch);
+
+// A copy of the last frame put on screen (its visible pixels, without the row padding, and its
+// palette), so that presenting an unchanged picture again can skip the conversion and the upload: an
+// idle screen then costs one comparison per frame instead of a full redraw.
+class ShownFrame {
+ public:
+  // True when `frame` has the kept size, pixels and palette. Never true before the first keep().
+  bool matches(const Frame& frame) const;
+  void keep(const Frame& frame);
+  void forget();
+
+ private:
+  int width_ = 0;
+  int height_ = 0;
+  std::vector<std::uint8_t> pixels_;
+  std::array<PaletteEntry, 256> palette_{};
+  bool valid_ = false;
+};
 
 }  // namespace varnholt::platform

@@ -15,6 +15,7 @@
 #include "platform/message_queue.h"
 #include "platform/sdl/frame_conversion.h"
 #include "platform/sdl/keymap.h"
+#include "platform/sdl/x11_window.h"
 #include "platform/viewport.h"
 
 namespace varnholt::platform {
@@ -99,6 +100,9 @@ struct SdlPlatform::State {
   int textureWidth = 0;
   int textureHeight = 0;
   bool textureFilled = false;
+  // What the texture holds; a present of the same picture leaves the screen as it is.
+  ShownFrame shown;
+  std::uint64_t uploads = 0;
 
   // Palette conversion: rebuilt only when the frame's palette differs from the one it was built from.
   PaletteLookup lookup{};
@@ -112,6 +116,8 @@ struct SdlPlatform::State {
   std::array<bool, SDL_NUM_SCANCODES> hidden{};
 
   bool fullscreen = false;
+  int windowedWidth = 0;
+  int windowedHeight = 0;
   bool pointerHidden = false;
   bool screenshotRequested = false;
 
@@ -158,10 +164,26 @@ struct SdlPlatform::State {
     SDL_RenderPresent(renderer.get());
   }
 
+  // SDL loses the window's own size when the window starts full screen (the renderer may have it
+  // create the window afresh, at the screen's size), and then leaves full screen with a screen-sized
+  // window. The game's size, or the one the player gave the window, is put back here.
+  void restoreWindowedSize() {
+    int width = 0;
+    int height = 0;
+    SDL_GetWindowSize(window.get(), &width, &height);
+    if (windowedWidth <= 0 || windowedHeight <= 0 || (width == windowedWidth && height == windowedHeight))
+      return;
+    SDL_SetWindowSize(window.get(), windowedWidth, windowedHeight);
+    SDL_SetWindowPosition(window.get(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED);
+  }
+
   void toggleFullscreen() {
     if (!window) return;
+    if (!fullscreen) SDL_GetWindowSize(window.get(), &windowedWidth, &windowedHeight);
     const Uint32 flags = fullscreen ? 0 : SDL_WINDOW_FULLSCREEN_DESKTOP;
     if (SDL_SetWindowFullscreen(window.get(), flags) == 0) fullscreen = !fullscreen;
+    if (!fullscreen) restoreWindowedSize();
+    matchWindowToItsSize(window.get());
     redraw();
   }
 
@@ -174,14 +196,20 @@ struct SdlPlatform::State {
         if (event.window.event == SDL_WINDOWEVENT_CLOSE) {
           postQuitRequest();
         } else if (event.window.event == SDL_WINDOWEVENT_EXPOSED ||
-                   event.window.event == SDL_WINDOWEVENT_SIZE_CHANGED) {
+                   event.window.event == SDL_WINDOWEVENT_SIZE_CHANGED ||
+                   event.window.event == SDL_WINDOWEVENT_SHOWN ||
+                   event.window.event == SDL_WINDOWEVENT_RESTORED) {
+          // The game may not present again for a while (nothing changes on an idle screen), so the
+          // window is repainted from the texture here.
           redraw();
         }
         break;
       case SDL_RENDER_TARGETS_RESET:
       case SDL_RENDER_DEVICE_RESET:
-        // The texture's contents are gone; the next present fills a new one.
+        // The texture's contents are gone; the next present fills a new one, even with the same picture.
         texture.reset();
+        textureFilled = false;
+        shown.forget();
         break;
       case SDL_KEYDOWN: {
         const SDL_Scancode scancode = event.key.keysym.scancode;
@@ -257,6 +285,8 @@ bool SdlPlatform::openWindow(std::string_view title, int width, int height) {
     return false;
   }
   s.fullscreen = !s.options.windowed;
+  s.windowedWidth = width;
+  s.windowedHeight = height;
   s.renderer.reset(SDL_CreateRenderer(s.window.get(), -1, 0));
   if (!s.renderer) s.renderer.reset(SDL_CreateRenderer(s.window.get(), -1, SDL_RENDERER_SOFTWARE));
   if (!s.renderer) {
@@ -268,6 +298,8 @@ bool SdlPlatform::openWindow(std::string_view title, int width, int height) {
     closeWindow();
     return false;
   }
+  // After the renderer, which may have had SDL create the window afresh for OpenGL.
+  matchWindowToItsSize(s.window.get());
   SDL_StopTextInput();
   if (s.pointerHidden) SDL_ShowCursor(SDL_DISABLE);
   s.signals = std::make_unique<QuitSignalHandlers>();
@@ -284,6 +316,7 @@ void SdlPlatform::closeWindow() {
   s.video.reset();
   s.textureWidth = s.textureHeight = 0;
   s.textureFilled = false;
+  s.shown.forget();
   s.lookupValid = false;
   s.down.fill(false);
   s.hidden.fill(false);
@@ -361,6 +394,10 @@ bool SdlPlatform::present(const Frame& frame) {
     return false;
   }
   if (!s.ensureTexture(frame.width, frame.height)) return false;
+  // The game presents about fifty times a second whether or not anything moved. Without this, an idle
+  // screen costs a conversion, an upload and a full repaint each time (a sixth of a core with a software
+  // GL). The pacing is unchanged: the renderer does not wait for vsync, the game's own waits pace it.
+  if (s.textureFilled && s.shown.matches(frame)) return true;
   s.rebuildLookup(frame.palette);
 
   void* memory = nullptr;
@@ -372,6 +409,8 @@ bool SdlPlatform::present(const Frame& frame) {
   convertFrame(frame, s.lookup, memory, pitch);
   SDL_UnlockTexture(s.texture.get());
   s.textureFilled = true;
+  s.shown.keep(frame);
+  ++s.uploads;
   s.redraw();
   return true;
 }
@@ -402,6 +441,12 @@ void SdlPlatform::pumpEvents() {
 }
 std::uint64_t SdlPlatform::paletteLookupBuilds() const {
   return state_->lookupBuilds;
+}
+std::uint64_t SdlPlatform::frameUploads() const {
+  return state_->uploads;
+}
+std::uint32_t SdlPlatform::windowId() const {
+  return state_->window ? SDL_GetWindowID(state_->window.get()) : 0;
 }
 
 }  // namespace varnholt::platform

@@ -3,7 +3,9 @@
 // kept, letterboxed, whole-number scale when it fits), desktop full screen by default or windowed, F11 or
 // Alt+Enter to switch. The keyboard snapshot is kept from SDL's key events and translated to DirectInput
 // codes. The close button, SIGINT and SIGTERM ask the game to quit as Escape does. Waits sleep most of
-// their time and keep handling window events, so the desktop never sees the window hang.
+// their time and keep handling window events, so the desktop never sees the window hang. Presenting the
+// picture already on screen does nothing, and the window repaints itself from the last one when the
+// desktop asks, so an idle screen costs almost no processor time.
 
 #include <cstdint>
 #include <memory>
@@ -50,6 +52,11 @@ class SdlPlatform : public Platform {
   void pumpEvents();
   // How often the palette's lookup table has been built: once, then once per palette change.
   std::uint64_t paletteLookupBuilds() const;
+  // How many presents converted and uploaded a picture; presenting the picture already on screen does
+  // neither.
+  std::uint64_t frameUploads() const;
+  // SDL's id of the window, 0 while none is open: for tests and tools that look at the window itself.
+  std::uint32_t windowId() const;
 
  private:
   struct State;

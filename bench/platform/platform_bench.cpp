@@ -1,5 +1,6 @@
 // Costs of the platform's per-frame work: a line of text from the cache and rasterised afresh, the
-// palette conversion of a full frame, and the headless capture and hash of one.
+// palette conversion of a full frame, the test for an unchanged frame, and the headless capture and hash
+// of one.
 #include <benchmark/benchmark.h>
 
 #include <array>
@@ -73,6 +74,15 @@ void BM_PaletteConversion(benchmark::State& state) {
   }
 }
 BENCHMARK(BM_PaletteConversion);
+
+// What an idle screen costs the SDL backend per present: comparing the frame with the one on screen.
+void BM_UnchangedFrameCheck(benchmark::State& state) {
+  FullFrame source;
+  ShownFrame shown;
+  shown.keep(source.frame());
+  for (auto _ : state) benchmark::DoNotOptimize(shown.matches(source.frame()));
+}
+BENCHMARK(BM_UnchangedFrameCheck);
 #endif
 
 }  // namespace
