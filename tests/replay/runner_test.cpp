@@ -72,6 +72,14 @@ TEST(ReplayRunner, RunsOneFrameBeyondTheScriptAndSumsUp) {
       << "six title frames: a 20 ms wait each, and the headless present moves the clock 1 ms";
 }
 
+TEST(ReplayRunner, ScriptsNamingTheLargestFrameNumberStillRun) {
+  // The default frame limit is the frame after the last named one; there is none after this one.
+  auto run = runReplay(campaign({}), "1 Escape\n2147483647 -\n");
+  ASSERT_EQ(run.exitCode, 0) << run.err;
+  EXPECT_EQ(run.s()["exit"].string(), "quit");
+  EXPECT_EQ(run.s()["frames"].integer(), 2);
+}
+
 TEST(MissingPictures, LeaveTheirPartOfTheScreenAsItWas) {
   CampaignOptions options;
   options.omit = {"select.BMP",  "buttons.bmp", "hero3.bmp", "in2.BMP",

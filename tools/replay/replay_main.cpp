@@ -12,6 +12,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iostream>
+#include <limits>
 #include <map>
 #include <optional>
 #include <string>
@@ -172,7 +173,11 @@ int main(int argc, char** argv) {
   };
   observer.afterFrame = writeDumpsFor;
 
-  const int frameLimit = options->frames > 0 ? options->frames : script->lastFrame() + 1;
+  // The frame after the last one the script names; a script naming the largest frame number runs to it.
+  const int lastNamed = script->lastFrame();
+  const int frameLimit = options->frames > 0                           ? options->frames
+                         : lastNamed < std::numeric_limits<int>::max() ? lastNamed + 1
+                                                                       : lastNamed;
   const app::LoopResult result = app::runGameLoop(game, capture, observer, frameLimit);
   if (result.reason == app::ExitReason::CampaignEnd || result.reason == app::ExitReason::Stuck) {
     // The last frame stopped midway; what it presented is still its picture.
