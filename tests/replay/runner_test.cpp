@@ -80,6 +80,21 @@ TEST(ReplayRunner, ScriptsNamingTheLargestFrameNumberStillRun) {
   EXPECT_EQ(run.s()["frames"].integer(), 2);
 }
 
+TEST(ReplayRunner, DumpsOnlyPicturesPresentedInTheirFrame) {
+  // Frame 13 of the battle presents; Backspace in frame 14 ends that frame without presenting.
+  const fs::path presented = scratchDir() / "dump-presented.bmp";
+  const fs::path skipped = scratchDir() / "dump-skipped.bmp";
+  fs::remove(skipped);
+  auto run =
+      runReplay(campaign({}), std::string(kToBattle) + "14 Backspace\n",
+                {"--frames", "14", "--dump", "13:" + presented.string(), "--dump", "14:" + skipped.string()});
+  ASSERT_EQ(run.exitCode, 0) << run.err;
+  ASSERT_TRUE(run.presentsIn(14).empty());
+  EXPECT_TRUE(fs::exists(presented));
+  EXPECT_FALSE(fs::exists(skipped)) << "frame 14 has no picture of its own";
+  EXPECT_NE(run.err.find("frame 14 presented no picture"), std::string::npos) << run.err;
+}
+
 TEST(MissingPictures, LeaveTheirPartOfTheScreenAsItWas) {
   CampaignOptions options;
   options.omit = {"select.BMP",  "buttons.bmp", "hero3.bmp", "in2.BMP",

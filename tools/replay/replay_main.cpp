@@ -109,13 +109,8 @@ std::optional<ReplayOptions> parseArguments(int argc, char** argv) {
   return options;
 }
 
-bool writeDump(const fs::path& path, const platform::CapturedFrame& frame, int frameNumber) {
+bool writeDump(const fs::path& path, const platform::CapturedFrame& frame) {
   std::string error;
-  if (frame.pixels.empty()) {
-    std::cerr << "varnholt-replay: nothing was presented by frame " << frameNumber << "; " << path.string()
-              << " not written\n";
-    return false;
-  }
   if (!platform::writeFrameBmp(frame, path.string(), error)) {
     std::cerr << "varnholt-replay: " << error << "\n";
     return false;
@@ -164,7 +159,15 @@ int main(int argc, char** argv) {
 
   auto writeDumpsFor = [&](int frame) {
     auto [first, last] = options->dumps.equal_range(frame);
-    for (auto it = first; it != last; ++it) writeDump(it->second, capture.latest(), frame);
+    for (auto it = first; it != last; ++it) {
+      // A frame that presented nothing (Backspace on the battle screen) has no picture of its own.
+      if (capture.latestFrame() != frame) {
+        std::cerr << "varnholt-replay: frame " << frame << " presented no picture; " << it->second.string()
+                  << " not written\n";
+        continue;
+      }
+      writeDump(it->second, capture.latest());
+    }
   };
   app::FrameObserver observer;
   observer.beforeFrame = [&](int frame) {
