@@ -1,0 +1,46 @@
+// The report and the whole-folder check.
+
+#include "check/content_check.h"
+
+#include <algorithm>
+
+namespace varnholt::check {
+
+void Report::problem(std::string file, int line, std::string message) {
+  findings_.push_back({std::move(file), line, false, std::move(message)});
+}
+
+void Report::warn(std::string file, int line, std::string message) {
+  findings_.push_back({std::move(file), line, true, std::move(message)});
+}
+
+int Report::problems() const {
+  return static_cast<int>(
+      std::count_if(findings_.begin(), findings_.end(), [](const Finding& f) { return !f.warning; }));
+}
+
+int Report::warnings() const {
+  return static_cast<int>(findings_.size()) - problems();
+}
+
+Report checkCampaign(const std::filesystem::path& folder) {
+  Report report;
+  std::vector<std::string> pictures;
+  checkDatabases(folder, report, pictures);
+  checkPictures(folder, pictures, report);
+  return report;
+}
+
+std::string formatFinding(const std::filesystem::path& folder, const Finding& finding) {
+  const std::string file = (folder / finding.file).lexically_normal().string();
+  return file + ":" + std::to_string(finding.line) + ": " + (finding.warning ? "warning: " : "") +
+         finding.message;
+}
+
+std::string summaryLine(const Report& report) {
+  const int p = report.problems(), w = report.warnings();
+  return std::to_string(p) + (p == 1 ? " problem, " : " problems, ") + std::to_string(w) +
+         (w == 1 ? " warning" : " warnings");
+}
+
+}  // namespace varnholt::check

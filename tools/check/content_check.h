@@ -1,0 +1,49 @@
+#pragma once
+// The content checker: everything the game needs of a campaign folder (the seven databases, the palette
+// file and every picture it loads), checked up front so that a broken campaign is reported with file and
+// line instead of misbehaving in play. Problems break the game; warnings are legal content that plays badly.
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace varnholt::check {
+
+struct Finding {
+  std::string file;  // file name inside the campaign folder
+  int line = 0;      // 0 where no line is meaningful
+  bool warning = false;
+  std::string message;
+};
+
+class Report {
+ public:
+  void problem(std::string file, int line, std::string message);
+  void warn(std::string file, int line, std::string message);
+
+  const std::vector<Finding>& findings() const { return findings_; }
+  int problems() const;
+  int warnings() const;
+
+ private:
+  std::vector<Finding> findings_;
+};
+
+// Checks the whole campaign folder.
+Report checkCampaign(const std::filesystem::path& folder);
+
+// The databases alone (what checkCampaign does first); also records which pictures the characters name.
+void checkDatabases(const std::filesystem::path& folder, Report& report,
+                    std::vector<std::string>& characterPictures);
+
+// The palette file and every picture: the fixed ones and the characters' sheets.
+void checkPictures(const std::filesystem::path& folder, const std::vector<std::string>& characterPictures,
+                   Report& report);
+
+// "file:line: message" or "file:line: warning: message", the file shown inside `folder`.
+std::string formatFinding(const std::filesystem::path& folder, const Finding& finding);
+
+// "N problems, M warnings", with singulars where they fit.
+std::string summaryLine(const Report& report);
+
+}  // namespace varnholt::check
