@@ -1,0 +1,537 @@
+// The content checker on copies of the built default campaign: the copy itself is clean; each broken
+// requirement, made by one small edit, gives its message at the right file and line; and mangled copies
+// of every small file never crash it.
+
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+#include <algorithm>
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "check/content_check.h"
+
+namespace varnholt::check {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string readFile(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+void writeFile(const fs::path& path, const std::string& bytes) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out << bytes;
+}
+
+// An 8-bit BMP in the layout the game reads, every pixel `fill`; `patch` may spoil the header afterwards.
+std::string bmp(int width, int height, std::uint8_t fill) {
+  const std::uint32_t pixels = static_cast<std::uint32_t>(width * height), size = 54 + 1024 + pixels;
+  std::string b(size, '\0');
+  auto put32 = [&](std::size_t at, std::uint32_t v) {
+    for (int k = 0; k < 4; ++k) b[at + k] = static_cast<char>((v >> (8 * k)) & 0xFF);
+  };
+  b[0] = 'B';
+  b[1] = 'M';
+  put32(2, size);
+  put32(10, 54 + 1024);
+  put32(14, 40);
+  put32(18, static_cast<std::uint32_t>(width));
+  put32(22, static_cast<std::uint32_t>(height));
+  b[26] = 1;
+  b[28] = 8;
+  put32(34, pixels);
+  for (std::size_t i = 1078; i < size; ++i) b[i] = static_cast<char>(fill);
+  return b;
+}
+
+std::string patched(std::string bytes, std::size_t at, std::uint32_t value) {
+  for (int k = 0; k < 4; ++k) bytes[at + k] = static_cast<char>((value >> (8 * k)) & 0xFF);
+  return bytes;
+}
+
+class CampaignCopy : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    folder_ = fs::temp_directory_path() / ("varnholt_check_" + std::to_string(::getpid()));
+    fs::remove_all(folder_);
+    fs::copy(VARNHOLT_CAMPAIGN_BUILD_DIR, folder_);
+  }
+  static void TearDownTestSuite() { fs::remove_all(folder_); }
+  static fs::path folder_;
+};
+
+fs::path CampaignCopy::folder_;
+
+TEST_F(CampaignCopy, TheDefaultCampaignHasNoProblemsAndNoWarnings) {
+  const Report report = checkCampaign(folder_);
+  for (const Finding& f : report.findings()) ADD_FAILURE() << formatFinding(folder_, f);
+  EXPECT_EQ(summaryLine(report), "0 problems, 0 warnings");
+}
+
+enum class Op { Replace, Append, Write, Remove };
+
+struct Edit {
+  std::string file;
+  Op op;
+  std::string from;  // Replace: the text replaced (first occurrence)
+  std::string to;    // Replace, Append, Write: the new text
+};
+
+constexpr int kEditLine = -1;
+constexpr int kAnyLine = -2;
+
+struct Case {
+  const char* name;
+  std::vector<Edit> edits;
+  std::string file;
+  int line;  // kEditLine: the line of the first edit's replaced text
+  bool warning;
+  std::string message;  // part of the expected message
+};
+
+Edit replace(std::string file, std::string from, std::string to) {
+  return {std::move(file), Op::Replace, std::move(from), std::move(to)};
+}
+
+std::string entries(int count) {
+  std::string text;
+  for (int k = 0; k < count; ++k)
+    text +=
+        std::to_string(11 + k) + " " + std::to_string(1 + k % 10) + " " + std::to_string(1 + k / 10) + " 2 ";
+  return text;
+}
+
+std::string palette(int entries, const std::string& last) {
+  std::string text;
+  for (int k = 0; k < entries; ++k) text += "\n1 2 3 0";
+  return text + last;
+}
+
+std::string wideMap() {
+  std::string text = "\n*6 Wide 12 10\n";
+  for (int k = 0; k < 120; ++k) text += "0 ";
+  return text + "\n";
+}
+
+TEST_F(CampaignCopy, EachBrokenRequirementIsReportedWhereItStands) {
+  const std::string b1 = "*1 1    11 8 5 2   12 9 3 2   13 9 7 2   14 10 5 2   0";
+  const std::string aldric =
+      "*1 Aldric    1 1   13 14 10  4 10  8   1 0   1 2 -1            1  5 7 5 5 5   aldric.bmp";
+  auto aldricWith = [&](const std::string& from, const std::string& to) {
+    std::string s = aldric;
+    s.replace(s.find(from), from.size(), to);
+    return replace("chardb.txt", aldric, s);
+  };
+  const std::vector<Case> cases{
+      // The roster and the battles.
+      {"party member missing",
+       {replace("chardb.txt", "*8 Miro", "*9 Miro")},
+       "chardb.txt",
+       0,
+       false,
+       "party member 8 is missing"},
+      {"battle missing",
+       {replace("battledb.txt", "*5 5 ", "*6 5 ")},
+       "battledb.txt",
+       0,
+       false,
+       "battle 5 is missing"},
+      {"opponent with a party number",
+       {replace("battledb.txt", b1, "*1 1  3 8 5 2  0")},
+       "battledb.txt",
+       kEditLine,
+       false,
+       "character 3 has a party member's number"},
+      {"opponent twice",
+       {replace("battledb.txt", "12 9 3 2", "11 9 3 2")},
+       "battledb.txt",
+       kEditLine,
+       false,
+       "character 11 is listed twice"},
+      {"shared cell",
+       {replace("battledb.txt", "12 9 3 2", "12 8 5 2")},
+       "battledb.txt",
+       kEditLine,
+       false,
+       "character 12 shares cell (8, 5) with character 11"},
+      {"cell off the map",
+       {replace("battledb.txt", "12 9 3 2", "12 11 3 2")},
+       "battledb.txt",
+       kEditLine,
+       false,
+       "character 12 stands at (11, 3), off the map's 10 x 10 cells"},
+      {"unknown map",
+       {replace("battledb.txt", "*1 1 ", "*1 9 ")},
+       "battledb.txt",
+       kEditLine,
+       false,
+       "battle 1: map 9 is not in mapdb.txt"},
+      {"unknown character",
+       {replace("battledb.txt", "12 9 3 2", "99 9 3 2")},
+       "battledb.txt",
+       kEditLine,
+       false,
+       "character 99 is not in chardb.txt"},
+      {"nine opponents",
+       {replace("battledb.txt", b1, "*1 1 " + entries(9) + "0")},
+       "battledb.txt",
+       kEditLine,
+       false,
+       "9 combatants listed; with the party of five that is more than the 13"},
+      {"thirteen entries",
+       {replace("battledb.txt", b1, "*1 1 " + entries(13) + "0")},
+       "battledb.txt",
+       kEditLine,
+       false,
+       "13 combatants listed; a battle lists at most 12"},
+      {"no room for the party",
+       {replace("battledb.txt", b1, "*1 1 " + entries(96) + "0")},
+       "battledb.txt",
+       kEditLine,
+       false,
+       "only 4 cells of columns and rows 1 to 10 are free"},
+      {"battle entry cut short",
+       {replace("battledb.txt", b1, "*1 1  11 8 5 x")},
+       "battledb.txt",
+       kEditLine,
+       false,
+       "record 1: side of character 11 should be an int, found 'x'"},
+      // Words, numbers and stars.
+      {"name too long",
+       {aldricWith("Aldric", "AldricTheVeryBold")},
+       "chardb.txt",
+       kEditLine,
+       false,
+       "name 'AldricTheVeryBold' is longer than 15 characters"},
+      {"picture name too long",
+       {aldricWith("aldric.bmp", "aldric_of_the_mill_road.bmp")},
+       "chardb.txt",
+       kEditLine,
+       false,
+       "picture file 'aldric_of_the_mill_road.bmp' is longer than 24"},
+      {"long description word",
+       {replace("skilldb.txt", "A heavy blow:", "A heavyweighted blow:")},
+       "skilldb.txt",
+       kEditLine,
+       false,
+       "description word 'heavyweighted' is longer than 11"},
+      {"long description",
+       {replace("skilldb.txt", "A heavy blow:", "A heavy and very slow and very sure blow:")},
+       "skilldb.txt",
+       kEditLine,
+       false,
+       "the skill list holds 51"},
+      {"star touching the next skill",
+       {replace("skilldb.txt", "* 2 Guard", "*2 Guard")},
+       "skilldb.txt",
+       kEditLine,
+       false,
+       "'*2' holds a '*'"},
+      {"star in a comment",
+       {replace("itemdb.txt", "Varnholt items.", "Varnholt *items.")},
+       "itemdb.txt",
+       kEditLine,
+       false,
+       "'*items.' holds a '*' not followed by a record number"},
+      {"word for an int",
+       {replace("itemdb.txt", "*1 Sword       12", "*1 Sword       twelve")},
+       "itemdb.txt",
+       kEditLine,
+       false,
+       "record 1: atk should be an int, found 'twelve'"},
+      {"repeated record",
+       {replace("racedb.txt", "*2 Elf", "*1 Elf")},
+       "racedb.txt",
+       kEditLine,
+       false,
+       "record 1 repeats the number of the record at line"},
+      // References and ranges.
+      {"unknown race",
+       {aldricWith("Aldric    1 1", "Aldric    30 1")},
+       "chardb.txt",
+       kEditLine,
+       false,
+       "character 1: race 30 is not in racedb.txt"},
+      {"unknown class",
+       {aldricWith("Aldric    1 1", "Aldric    1 30")},
+       "chardb.txt",
+       kEditLine,
+       false,
+       "character 1: class 30 is not in classdb.txt"},
+      {"unknown item",
+       {aldricWith("1  5 7 5 5 5", "1  5 77 5 5 5")},
+       "chardb.txt",
+       kEditLine,
+       false,
+       "item 77 in equipment slot 3 is not in itemdb.txt"},
+      {"unknown skill",
+       {aldricWith("1 2 -1", "1 222 -1")},
+       "chardb.txt",
+       kEditLine,
+       false,
+       "skill 222 is not in skilldb"},
+      {"weapon range",
+       {replace("itemdb.txt", "0 0 0 0   28 0  6 1", "0 0 0 0   28 0  6 9")},
+       "itemdb.txt",
+       kEditLine,
+       false,
+       "item 1: range 9 is outside 0 to 8"},
+      {"skill range",
+       {replace("skilldb.txt", "0 0 0 0   1 0 1.6 0 2", "0 0 0 0   9 0 1.6 0 2")},
+       "skilldb.txt",
+       kEditLine,
+       false,
+       "skill 1: range 9 is outside 0 to 8"},
+      {"skill kind",
+       {replace("skilldb.txt", "0 0 0 0   1 0 1.6 0 2", "0 0 0 0   1 0 1.6 0 4")},
+       "skilldb.txt",
+       kEditLine,
+       false,
+       "skill 1: kind 4 is none of"},
+      {"move range",
+       {replace("racedb.txt", "*1 Human     1 1 1 1 1 1   1.0 1.0   1 0", "*1 Human 1 1 1 1 1 1 1 1 8 0")},
+       "chardb.txt",
+       6,
+       false,
+       "character 1: move range 9 (race plus class) is outside 0 to 8"},
+      {"flee below one",
+       {aldricWith("13 14 10  4 10  8", "13 14 10  4 -20  8")},
+       "chardb.txt",
+       kEditLine,
+       false,
+       "is below 1; the hit roll divides by it"},
+      {"map too large",
+       {replace("mapdb.txt", "*1 MillRoad 10 10", "*1 MillRoad 26 10")},
+       "mapdb.txt",
+       kEditLine,
+       false,
+       "map 1: size 26 x 10 is outside 1 to 25"},
+      {"map cells cut short",
+       {replace("mapdb.txt", "*1 MillRoad 10 10", "*1 MillRoad 10 20")},
+       "mapdb.txt",
+       kAnyLine,
+       false,
+       "record 1: terrain code 101 of 200 should be an int, found '*2'"},
+      // Legal but playing badly.
+      {"small map",
+       {replace("mapdb.txt", "*1 MillRoad 10 10", "*1 MillRoad 9 10")},
+       "mapdb.txt",
+       kEditLine,
+       true,
+       "map 1: size 9 x 10 is smaller than 10 x 10"},
+      {"beyond the grid cursor",
+       {replace("battledb.txt", b1, "*1 6  11 12 5 2  12 9 3 2  13 9 7 2  0"),
+        {"mapdb.txt", Op::Append, "", wideMap()}},
+       "battledb.txt",
+       kEditLine,
+       true,
+       "character 11 at (12, 5) is outside columns and rows 1 to 10"},
+      {"slow opponents",
+       {replace("battledb.txt", b1, "*1 1  11 8 5 2  0")},
+       "battledb.txt",
+       kEditLine,
+       true,
+       "the computer's speeds sum to 34, below 100"},
+      {"weapon without a swing",
+       {aldricWith("1  5 7 5 5 5", "5  5 7 5 5 5")},
+       "chardb.txt",
+       kEditLine,
+       true,
+       "weapon 5 has no swing picture"},
+      // The palette and the pictures.
+      {"short palette",
+       {{"PALDATA2.PAL", Op::Write, "", palette(255, "")}},
+       "PALDATA2.PAL",
+       0,
+       false,
+       "holds 255 complete entries"},
+      {"palette value",
+       {{"PALDATA2.PAL", Op::Write, "", palette(10, "\n1 300 3 0") + palette(245, "")}},
+       "PALDATA2.PAL",
+       12,
+       false,
+       "entry 10: 300 is outside 0 to 255"},
+      {"picture missing", {{"cur.bmp", Op::Remove, "", ""}}, "cur.bmp", 0, false, "missing"},
+      {"character picture missing", {{"aldric.bmp", Op::Remove, "", ""}}, "aldric.bmp", 0, false, "missing"},
+      {"not a BMP",
+       {{"title.BMP", Op::Write, "", "GIF89a" + std::string(100, 'x')}},
+       "title.BMP",
+       0,
+       false,
+       "not a BMP file"},
+      {"24-bit picture",
+       {{"buttons.bmp", Op::Write, "", patched(bmp(232, 58, 1), 28, 24)}},
+       "buttons.bmp",
+       0,
+       false,
+       "24 bits per pixel"},
+      {"compressed picture",
+       {{"buttons.bmp", Op::Write, "", patched(bmp(232, 58, 1), 30, 1)}},
+       "buttons.bmp",
+       0,
+       false,
+       "compressed"},
+      {"top-down picture",
+       {{"buttons.bmp", Op::Write, "", patched(bmp(232, 58, 1), 22, 0xFFFFFFC6u)}},
+       "buttons.bmp",
+       0,
+       false,
+       "size 232 x -58"},
+      {"short info header",
+       {{"buttons.bmp", Op::Write, "", patched(bmp(232, 58, 1), 14, 12)}},
+       "buttons.bmp",
+       0,
+       false,
+       "the info header is 12 bytes"},
+      {"odd width",
+       {{"buttons.bmp", Op::Write, "", bmp(230, 58, 1)}},
+       "buttons.bmp",
+       0,
+       false,
+       "width 230 is not divisible by 4"},
+      {"wrong image size",
+       {{"buttons.bmp", Op::Write, "", patched(bmp(232, 58, 1), 34, 100)}},
+       "buttons.bmp",
+       0,
+       false,
+       "image size 100 is not width x height"},
+      {"pixels not at the end",
+       {{"buttons.bmp", Op::Write, "", bmp(232, 58, 1) + "tail"}},
+       "buttons.bmp",
+       0,
+       false,
+       "the game reads it from the end of the file"},
+      {"truncated picture",
+       {{"buttons.bmp", Op::Write, "", bmp(232, 58, 1).substr(0, 2000)}},
+       "buttons.bmp",
+       0,
+       false,
+       "too short"},
+      {"buttons too small",
+       {{"buttons.bmp", Op::Write, "", bmp(200, 58, 1)}},
+       "buttons.bmp",
+       0,
+       false,
+       "four buttons of 56 x 56 needs at least 228 x 57"},
+      {"result picture without the border",
+       {{"victory.bmp", Op::Write, "", bmp(800, 600, 1)}},
+       "victory.bmp",
+       0,
+       false,
+       "needs at least 801 x 601"},
+      {"sheet without a portrait",
+       {{"aldric.bmp", Op::Write, "", bmp(288, 60, 1)}},
+       "aldric.bmp",
+       0,
+       false,
+       "needs at least 285 x 66"},
+      {"miss row cut off",
+       {{"hit.bmp", Op::Write, "", bmp(288, 100, 1)}},
+       "hit.bmp",
+       0,
+       false,
+       "needs at least 285 x 146"},
+      {"empty sheet cell",
+       {{"cur.bmp", Op::Write, "", bmp(288, 42, 0)}},
+       "cur.bmp",
+       0,
+       true,
+       "cell (0, 0) of 56 x 40 is empty"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::vector<std::pair<fs::path, std::string>> originals;
+    int line = c.line;
+    for (const Edit& e : c.edits) {
+      const fs::path path = folder_ / e.file;
+      std::string text = readFile(path);
+      originals.emplace_back(path, text);
+      switch (e.op) {
+        case Op::Replace: {
+          const auto at = text.find(e.from);
+          ASSERT_NE(at, std::string::npos) << "the campaign no longer holds '" << e.from << "'";
+          if (line == kEditLine)
+            line = 1 + static_cast<int>(std::count(text.begin(), text.begin() + at, '\n'));
+          text.replace(at, e.from.size(), e.to);
+          writeFile(path, text);
+          break;
+        }
+        case Op::Append:
+          writeFile(path, text + e.to);
+          break;
+        case Op::Write:
+          writeFile(path, e.to);
+          break;
+        case Op::Remove:
+          fs::remove(path);
+          break;
+      }
+    }
+    const Report report = checkCampaign(folder_);
+    bool found = false;
+    for (const Finding& f : report.findings())
+      found |= f.file == c.file && (f.line == line || line == kAnyLine) && f.warning == c.warning &&
+               f.message.find(c.message) != std::string::npos;
+    EXPECT_TRUE(found) << "expected " << c.file << ":" << line << ": " << c.message;
+    if (!found)
+      for (const Finding& f : report.findings()) ADD_FAILURE() << "got " << formatFinding(folder_, f);
+    for (auto it = originals.rbegin(); it != originals.rend(); ++it) writeFile(it->first, it->second);
+  }
+  EXPECT_EQ(checkCampaign(folder_).findings().size(), 0u) << "every edit was undone";
+}
+
+TEST(Findings, PrintAsFileLineMessageInsideTheFolderWithASummary) {
+  Report report;
+  report.problem("chardb.txt", 12, "character 1: race 30 is not in racedb.txt");
+  report.warn("mapdb.txt", 0, "small");
+  EXPECT_EQ(formatFinding("some/dir", report.findings()[0]),
+            "some/dir/chardb.txt:12: character 1: race 30 is not in racedb.txt");
+  EXPECT_EQ(formatFinding(".", report.findings()[1]), "mapdb.txt:0: warning: small");
+  EXPECT_EQ(summaryLine(report), "1 problem, 1 warning");
+}
+
+TEST(Fuzz, MangledCopiesOfTheSmallFilesNeverCrashTheChecker) {
+  // Only the databases, the palette and the sheets: the full-screen pictures would make each round slow
+  // and are then reported missing, which the checker must take in its stride as well.
+  const fs::path folder = fs::temp_directory_path() / ("varnholt_check_fuzz_" + std::to_string(::getpid()));
+  fs::remove_all(folder);
+  fs::create_directories(folder);
+  std::vector<std::pair<fs::path, std::string>> files;
+  for (const auto& entry : fs::directory_iterator(VARNHOLT_CAMPAIGN_BUILD_DIR))
+    if (entry.file_size() < 60000) {
+      fs::copy_file(entry.path(), folder / entry.path().filename());
+      files.emplace_back(folder / entry.path().filename(), readFile(entry.path()));
+    }
+  ASSERT_GT(files.size(), 10u);
+  std::mt19937 random(7);
+  const std::string spice = "*-0123456789 \n\t.e+x";
+  for (int round = 0; round < 400; ++round) {
+    auto& [path, original] = files[random() % files.size()];
+    std::string bytes = original;
+    const int kind = static_cast<int>(random() % 4);
+    const int changes = 1 + static_cast<int>(random() % 8);
+    for (int k = 0; k < changes && !bytes.empty(); ++k) {
+      const std::size_t at = random() % bytes.size();
+      if (kind == 0) bytes[at] = static_cast<char>(random() % 256);
+      if (kind == 1) bytes[at] = spice[random() % spice.size()];
+      if (kind == 2) bytes.insert(at, bytes.substr(random() % bytes.size(), random() % 64));
+      if (kind == 3) bytes.resize(at);
+    }
+    writeFile(path, bytes);
+    const Report report = checkCampaign(folder);
+    EXPECT_EQ(report.problems() + report.warnings(), static_cast<int>(report.findings().size()));
+    writeFile(path, original);
+  }
+  fs::remove_all(folder);
+}
+
+}  // namespace
+}  // namespace varnholt::check
