@@ -1,0 +1,123 @@
+// The auto-player's per-frame choice of keys.
+#include "auto_player.h"
+
+#include "app/screen_rules.h"
+
+namespace varnholt::autoplay {
+namespace {
+
+// A turn that has not ended after this many frames is ended: a plan that cannot be carried out must not
+// hold the battle for ever.
+constexpr int kTurnFrameLimit = 120;
+
+bool inBattle(const Battle& battle, int id) {
+  for (int i = 0; i < battle.units.count(); ++i)
+    if (battle.units.at(i).id == id) return true;
+  return false;
+}
+
+}  // namespace
+
+KeySet AutoPlayer::nextKeys(const app::Game& game) {
+  switch (game.flow().screenState) {
+    case 0:
+      return titleKeys(game);
+    case 1:
+      return 0;
+    case 2:
+      return selectionKeys(game);
+    default:
+      return battleKeys(game);
+  }
+}
+
+KeySet AutoPlayer::titleKeys(const app::Game& game) const {
+  return game.flow().cursorY() > app::kTitleBeginY ? app::KEY_UP : app::KEY_ENTER;
+}
+
+KeySet AutoPlayer::selectionKeys(const app::Game& game) const {
+  const GameFlowState& flow = game.flow();
+  const Battle& battle = game.battle();
+  for (int id : partyFor_(battle.battleNumber)) {
+    if (inBattle(battle, id)) continue;
+    for (int k = 0; k < app::kSelectionSlots && k < flow.roster.count(); ++k)
+      if (flow.roster.at(k).id == id) return selectionKeyToward(flow.cursorX(), k);
+    return 0;
+  }
+  return 0;
+}
+
+KeySet AutoPlayer::battleKeys(const app::Game& game) {
+  const Battle& battle = game.battle();
+  const GameFlowState& flow = game.flow();
+  // Only the player's own turns: during a computer's turn or an attack effect the command bar would act
+  // for whoever is acting.
+  if (battle.state != kStateCommand || battle.acting.side != kPlayerSide) {
+    turnOf_ = 0;
+    return 0;
+  }
+  if (turnOf_ != battle.acting.id) {
+    turnOf_ = battle.acting.id;
+    plan_ = Plan::None;
+    moved_ = false;
+    turnFrames_ = 0;
+  }
+  if (++turnFrames_ > kTurnFrameLimit) plan_ = Plan::End;
+  if (plan_ == Plan::Move && cellOf(battle.acting) == planCell_) {
+    moved_ = true;
+    plan_ = Plan::None;
+  }
+  if (plan_ == Plan::None) planTurn(battle);
+
+  switch (plan_) {
+    case Plan::Move:
+      return carryOut(flow, kMoveButtonX, app::kCommandMove);
+    case Plan::Attack:
+      return carryOut(flow, kAttackButtonX, app::kCommandAttack);
+    default:
+      return carryOut(flow, kEndTurnButtonX, app::kCommandNone);
+  }
+}
+
+void AutoPlayer::planTurn(const Battle& battle) {
+  const Character& actor = battle.acting;
+  const std::vector<Character> units = copyOf(battle.units);
+  if (!moved_ && style_ == Style::Yield) {
+    // Huddle by the character the opponents go for (id 1), so that their blows fall on the party; without
+    // it, stand by the opponent who acts next (the first in the list).
+    for (const Character& other : units) {
+      if (other.id != 1 && other.side == kPlayerSide) continue;
+      if (other.id == actor.id) break;
+      if (auto cell = chooseApproachCell(actor, cellOf(other), copyOf(battle.moveCells))) {
+        plan_ = Plan::Move;
+        planCell_ = *cell;
+        return;
+      }
+      break;
+    }
+  }
+  if (!moved_ && style_ == Style::Fight) {
+    if (auto cell = chooseMoveCell(actor, weaponRange_(actor.weapon()), units, copyOf(battle.moveCells))) {
+      plan_ = Plan::Move;
+      planCell_ = *cell;
+      return;
+    }
+  }
+  if (style_ == Style::Fight) {
+    if (auto cell = chooseTarget(actor, units, copyOf(battle.targetCells))) {
+      plan_ = Plan::Attack;
+      planCell_ = *cell;
+      return;
+    }
+  }
+  plan_ = Plan::End;
+}
+
+KeySet AutoPlayer::carryOut(const GameFlowState& flow, float button, int command) {
+  if (command != app::kCommandNone && flow.battleCommand == command && flow.cursorMode == app::kModeGrid)
+    return gridKeyToward(flow.gridColumn, flow.gridRow, planCell_);
+  if (flow.cursorMode != app::kModeCommandBar) return app::KEY_BACKSPACE;
+  return commandBarKeyToward(flow.cursorX(), button);
+}
+
+}  // namespace varnholt::autoplay

@@ -1,0 +1,56 @@
+#pragma once
+// The auto-player: looks at the game after each frame and chooses the keys of the next one, as a player
+// at the keyboard would. Title: Begin. Selection: the planned party in the planned order. Battle, on a
+// turn of the player's side only (the command bar would act for a computer combatant too): move toward
+// the opponents and strike the best blow in reach, else end the turn. It never changes the game.
+
+#include <array>
+#include <functional>
+#include <map>
+#include <optional>
+
+#include "app/game.h"
+#include "app/key_script.h"
+#include "decisions.h"
+
+namespace varnholt::autoplay {
+
+// The ids of the five characters added on a selection screen, in the order they are added.
+using Party = std::array<int, GameFlowState::partySize>;
+
+enum class Style {
+  Fight,  // move toward the opponents and strike
+  Yield,  // walk up to the opponents but never strike: a battle meant to be lost
+};
+
+class AutoPlayer {
+ public:
+  // `weaponRange` gives an item's attack range; `partyFor` the party of a battle number.
+  AutoPlayer(Style style, std::function<int(int item)> weaponRange, std::function<Party(int battle)> partyFor)
+      : style_(style), weaponRange_(std::move(weaponRange)), partyFor_(std::move(partyFor)) {}
+
+  // The keys to hold in the next frame, given the game as the last frame left it.
+  KeySet nextKeys(const app::Game& game);
+
+ private:
+  enum class Plan { None, Move, Attack, End };
+
+  KeySet titleKeys(const app::Game& game) const;
+  KeySet selectionKeys(const app::Game& game) const;
+  KeySet battleKeys(const app::Game& game);
+  void planTurn(const Battle& battle);
+  KeySet carryOut(const GameFlowState& flow, float button, int command);
+
+  Style style_;
+  std::function<int(int)> weaponRange_;
+  std::function<Party(int)> partyFor_;
+
+  // The turn being played: whose, what for, and how long it has taken.
+  int turnOf_ = 0;
+  Plan plan_ = Plan::None;
+  GridPos planCell_;
+  bool moved_ = false;
+  int turnFrames_ = 0;
+};
+
+}  // namespace varnholt::autoplay
