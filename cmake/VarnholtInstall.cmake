@@ -1,0 +1,20 @@
+# Installation: the game and its tools in bin/, the built default campaign where the game looks for it
+# (<prefix>/share/varnholt/campaign, that is ../share/varnholt/campaign from the executables), the
+# desktop entry, the icon and the manual pages. `cmake --install` honours DESTDIR and the prefix.
+
+foreach(program varnholt varnholt-replay varnholt-check)
+  if(TARGET ${program})
+    install(TARGETS ${program} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+  endif()
+endforeach()
+
+if(TARGET campaign)
+  install(DIRECTORY ${VARNHOLT_CAMPAIGN_BUILD_DIR}/ DESTINATION ${CMAKE_INSTALL_DATADIR}/varnholt/campaign)
+endif()
+
+set(VARNHOLT_DIST_DIR ${PROJECT_SOURCE_DIR}/dist)
+install(FILES ${VARNHOLT_DIST_DIR}/varnholt.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+install(FILES ${VARNHOLT_DIST_DIR}/varnholt.svg DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
+install(FILES ${VARNHOLT_DIST_DIR}/varnholt.6 DESTINATION ${CMAKE_INSTALL_MANDIR}/man6)
+install(FILES ${VARNHOLT_DIST_DIR}/varnholt-replay.1 ${VARNHOLT_DIST_DIR}/varnholt-check.1
+  DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
