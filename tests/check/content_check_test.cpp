@@ -516,7 +516,7 @@ TEST(Fuzz, MangledCopiesOfTheSmallFilesNeverCrashTheChecker) {
   for (int round = 0; round < 400; ++round) {
     auto& [path, original] = files[random() % files.size()];
     std::string bytes = original;
-    const int kind = static_cast<int>(random() % 4);
+    const int kind = static_cast<int>(random() % 5);
     const int changes = 1 + static_cast<int>(random() % 8);
     for (int k = 0; k < changes && !bytes.empty(); ++k) {
       const std::size_t at = random() % bytes.size();
@@ -524,6 +524,7 @@ TEST(Fuzz, MangledCopiesOfTheSmallFilesNeverCrashTheChecker) {
       if (kind == 1) bytes[at] = spice[random() % spice.size()];
       if (kind == 2) bytes.insert(at, bytes.substr(random() % bytes.size(), random() % 64));
       if (kind == 3) bytes.resize(at);
+      if (kind == 4) bytes.insert(at, random() % 2 ? " 2147483647 " : " -2147483648 ");
     }
     writeFile(path, bytes);
     const Report report = checkCampaign(folder);

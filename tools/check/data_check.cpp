@@ -327,18 +327,18 @@ struct Campaign {
 };
 
 // A character's speed, as the statistics derivation forms it: dexterity and agility plus the attack-side
-// items' bonuses. Missing items count 0.
-int speedOf(const Campaign& c, const Record& character) {
+// items' bonuses. Missing items count 0. Sums are formed wide, so absurd values cannot overflow them.
+long long speedOf(const Campaign& c, const Record& character) {
   double sum = 0.25 * character.at(kCharDex) + 0.5 * character.at(kCharAgi);
   for (const std::size_t slot : {0u, 1u, 4u, 5u}) {
     const auto item = c.items.find(character.at(kCharEquipment + slot));
     if (item != c.items.end()) sum += item->second.at(kItemAspd);
   }
-  return static_cast<int>(sum);
+  return static_cast<long long>(std::clamp(sum, -1e15, 1e15));
 }
 
-int fleeOf(const Campaign& c, const Record& character) {
-  int flee = character.at(kCharAgi) + character.at(kCharLevel);
+long long fleeOf(const Campaign& c, const Record& character) {
+  long long flee = static_cast<long long>(character.at(kCharAgi)) + character.at(kCharLevel);
   for (const std::size_t slot : {2u, 3u, 4u, 5u}) {
     const auto item = c.items.find(character.at(kCharEquipment + slot));
     if (item != c.items.end()) flee += item->second.at(kItemFlee);
@@ -372,7 +372,7 @@ void checkCharacter(const Campaign& c, const Record& ch, Report& report) {
                          " is not in itemdb.txt");
   }
   if (race != c.races.end() && cls != c.classes.end()) {
-    const int move = race->second.at(kRaceMove) + cls->second.at(kClassMove);
+    const long long move = static_cast<long long>(race->second.at(kRaceMove)) + cls->second.at(kClassMove);
     if (move < 0 || move > kMaxRange)
       report.problem("chardb.txt", ch.line,
                      who + "move range " + std::to_string(move) + " (race plus class) is outside 0 to 8");
@@ -384,7 +384,7 @@ void checkCharacter(const Campaign& c, const Record& ch, Report& report) {
     report.warn(
         "chardb.txt", ch.line,
         who + "weapon " + std::to_string(weapon) + " has no swing picture (only weapons 1 to 4 have one)");
-  const int flee = fleeOf(c, ch);
+  const long long flee = fleeOf(c, ch);
   if (flee < 1)
     report.problem("chardb.txt", ch.line,
                    who + "flee " + std::to_string(flee) + " is below 1; the hit roll divides by it");
@@ -406,7 +406,8 @@ void checkBattle(const Campaign& c, const Record& b, Report& report) {
                        "the 13 a battle holds");
   std::map<int, int> seen;
   std::map<std::pair<int, int>, int> cells;
-  int computerSpeed = 0, computerCount = 0, alliedSpeed = 0;
+  long long computerSpeed = 0, alliedSpeed = 0;
+  int computerCount = 0;
   for (const Entry& e : b.entries) {
     const std::string who = what + "character " + std::to_string(e.id);
     const std::string cell = "(" + std::to_string(e.column) + ", " + std::to_string(e.row) + ")";
@@ -418,8 +419,10 @@ void checkBattle(const Campaign& c, const Record& b, Report& report) {
       report.problem("battledb.txt", e.line, who + " is not in chardb.txt");
     else if (e.side == 1)
       alliedSpeed += speedOf(c, ch->second);
-    else
-      computerSpeed += speedOf(c, ch->second), ++computerCount;
+    else {
+      computerSpeed += speedOf(c, ch->second);
+      ++computerCount;
+    }
     if (map != c.maps.end()) {
       const int columns = map->second.at(kMapColumns), rows = map->second.at(kMapRows);
       if (e.column < 1 || e.row < 1 || e.column > columns || e.row > rows)
@@ -447,13 +450,13 @@ void checkBattle(const Campaign& c, const Record& b, Report& report) {
                 what + "the computer's speeds sum to " + std::to_string(computerSpeed) +
                     ", below 100: once the party falls nobody is chosen to act");
   // The slowest party the player can field, with any allies the battle lists.
-  std::vector<int> partySpeeds;
+  std::vector<long long> partySpeeds;
   for (int id = 1; id <= kRoster; ++id)
     if (const auto ch = c.characters.find(id); ch != c.characters.end())
       partySpeeds.push_back(speedOf(c, ch->second));
   if (partySpeeds.size() >= static_cast<std::size_t>(kParty)) {
     std::sort(partySpeeds.begin(), partySpeeds.end());
-    int party = alliedSpeed;
+    long long party = alliedSpeed;
     for (int k = 0; k < kParty; ++k) party += partySpeeds[k];
     if (party < 100)
       report.warn("battledb.txt", b.line,
