@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(build-essential cmake pkg-config libsdl2-dev libsdl2-ttf-dev fonts-dejavu-core libpng-dev
-  libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth xdotool)
+  libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth xdotool desktop-file-utils)
 
 missing=()
 for p in "${packages[@]}"; do

@@ -25,7 +25,7 @@ desktop="$usr/share/applications/varnholt.desktop"
 grep -qx 'Exec=varnholt' "$desktop" || fail "desktop entry does not run varnholt"
 grep -qx 'Categories=Game;StrategyGame;' "$desktop" || fail "desktop entry categories"
 grep -qx 'Icon=varnholt' "$desktop" || fail "desktop entry icon"
-if command -v desktop-file-validate >/dev/null; then desktop-file-validate "$desktop"; fi
+desktop-file-validate "$desktop" || fail "desktop-file-validate rejects the desktop entry"
 
 # The installed campaign is the built one, file for file, and the installed checker passes it.
 diff -r "$build/share/varnholt/campaign" "$usr/share/varnholt/campaign" || fail "installed campaign differs"
