@@ -18,6 +18,39 @@ bool inBattle(const Battle& battle, int id) {
 
 }  // namespace
 
+std::vector<GridPos> yieldGoals(const Character& mover, const std::vector<Character>& units) {
+  const Character* anchor = nullptr;
+  const Character* nextOpponent = nullptr;
+  for (const Character& other : units) {
+    if (other.id == 1) anchor = &other;
+    if (!nextOpponent && other.side != kPlayerSide) nextOpponent = &other;
+  }
+  std::vector<GridPos> goals;
+  auto besideNext = [&] {
+    const GridPos at = cellOf(*nextOpponent);
+    for (GridPos cell : {GridPos{at.column + 1, at.row}, GridPos{at.column - 1, at.row},
+                         GridPos{at.column, at.row + 1}, GridPos{at.column, at.row - 1}})
+      if (!anchor || cell != cellOf(*anchor)) goals.push_back(cell);
+  };
+  if (anchor && anchor->side == kPlayerSide) {
+    // id 1 walks up to the opponent who acts next, which then stays beside it.
+    if (anchor->id == mover.id) {
+      if (nextOpponent) besideNext();
+      return goals;
+    }
+    // An opponent already beside id 1 stays there: stand where it looks first.
+    if (nextOpponent && cellDistance(cellOf(*nextOpponent), cellOf(*anchor)) == 1) {
+      besideNext();
+    } else {
+      for (int dc : {1, -1})
+        for (int dr : {1, -1}) goals.push_back({anchor->column + dc, anchor->row + dr});
+    }
+  } else if (nextOpponent) {
+    besideNext();
+  }
+  return goals;
+}
+
 KeySet AutoPlayer::nextKeys(const app::Game& game) {
   switch (game.flow().screenState) {
     case 0:
@@ -83,17 +116,10 @@ void AutoPlayer::planTurn(const Battle& battle) {
   const Character& actor = battle.acting;
   const std::vector<Character> units = copyOf(battle.units);
   if (!moved_ && style_ == Style::Yield) {
-    // Huddle by the character the opponents go for (id 1), so that their blows fall on the party; without
-    // it, stand by the opponent who acts next (the first in the list).
-    for (const Character& other : units) {
-      if (other.id != 1 && other.side == kPlayerSide) continue;
-      if (other.id == actor.id) break;
-      if (auto cell = chooseApproachCell(actor, cellOf(other), copyOf(battle.moveCells))) {
-        plan_ = Plan::Move;
-        planCell_ = *cell;
-        return;
-      }
-      break;
+    if (auto cell = chooseApproachCell(actor, yieldGoals(actor, units), copyOf(battle.moveCells))) {
+      plan_ = Plan::Move;
+      planCell_ = *cell;
+      return;
     }
   }
   if (!moved_ && style_ == Style::Fight) {

@@ -23,6 +23,13 @@ enum class Style {
   Yield,  // walk up to the opponents but never strike: a battle meant to be lost
 };
 
+// Where a party member stands when the battle is meant to be lost. The opponents make for the character
+// with id 1 and strike the first party member beside the cell they reach, looking right, left, below
+// and above: a member on a corner of id 1's cell is struck by one that reaches the cell above or below
+// id 1. So id 1 stays put and the others take its corners; without id 1 on the field, they stand beside
+// the opponent who acts next (the first in the list).
+std::vector<GridPos> yieldGoals(const Character& mover, const std::vector<Character>& units);
+
 class AutoPlayer {
  public:
   // `weaponRange` gives an item's attack range; `partyFor` the party of a battle number.

@@ -170,7 +170,7 @@ int main(int argc, char** argv) {
     // first party whose battle is lost is written.
     std::vector<Party> weakest;
     for (auto it = candidates.rbegin(); it != candidates.rend(); ++it)
-      if (it->front() == 1) weakest.push_back(*it);
+      if (std::find(it->begin(), it->end(), 1) == it->end()) weakest.push_back(*it);
     std::optional<std::string> text;
     for (int t = 0; t < options->tries && !text && t < static_cast<int>(weakest.size()); ++t) {
       const Party& party = weakest[static_cast<std::size_t>(t)];
@@ -178,6 +178,7 @@ int main(int argc, char** argv) {
       RunLimits limits;
       limits.stopAfterBattle = 1;
       limits.framesAfterDefeat = 300;
+      limits.battleFrameLimit = 60000;
       const RunResult run = playCampaign({}, player, limits);
       std::cout << "lose: party " << partyText(party) << ": " << runEndName(run.end) << " after "
                 << run.keys.size() << " frames, " << run.virtualMs << " virtual ms" << std::endl;

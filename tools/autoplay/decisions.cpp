@@ -127,14 +127,18 @@ std::optional<GridPos> chooseMoveCell(const Character& mover, int range, const s
   return bestCell;
 }
 
-std::optional<GridPos> chooseApproachCell(const Character& mover, GridPos goal,
+std::optional<GridPos> chooseApproachCell(const Character& mover, const std::vector<GridPos>& goals,
                                           const std::vector<GridPos>& moveCells) {
   const GridPos here = cellOf(mover);
+  auto toGoal = [&](GridPos cell) {
+    int nearest = std::numeric_limits<int>::max();
+    for (GridPos goal : goals) nearest = std::min(nearest, cellDistance(cell, goal));
+    return nearest;
+  };
   GridPos best = here;
   for (GridPos cell : moveCells) {
-    const int nearer = cellDistance(cell, goal) - cellDistance(best, goal);
-    if (cell != goal && (nearer < 0 || (nearer == 0 && cellDistance(here, cell) < cellDistance(here, best))))
-      best = cell;
+    const int nearer = toGoal(cell) - toGoal(best);
+    if (nearer < 0 || (nearer == 0 && cellDistance(here, cell) < cellDistance(here, best))) best = cell;
   }
   if (best == here) return std::nullopt;
   return best;

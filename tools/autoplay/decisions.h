@@ -46,8 +46,9 @@ std::optional<GridPos> chooseTarget(const Character& attacker, const std::vector
 std::optional<GridPos> chooseMoveCell(const Character& mover, int range, const std::vector<Character>& units,
                                       const std::vector<GridPos>& moveCells);
 
-// The cell of `moveCells` nearest to `goal` (then nearest to the mover); nothing when staying is as near.
-std::optional<GridPos> chooseApproachCell(const Character& mover, GridPos goal,
+// The cell of `moveCells` nearest to any of `goals` (then nearest to the mover); nothing when staying put
+// is as near.
+std::optional<GridPos> chooseApproachCell(const Character& mover, const std::vector<GridPos>& goals,
                                           const std::vector<GridPos>& moveCells);
 
 // The cells within `range` steps of `from` (the diamond a weapon reaches), clipped to columns and rows
