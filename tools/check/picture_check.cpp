@@ -3,9 +3,9 @@
 // divisible by 4, the pixel data exactly at the end of the file) and large enough for every rectangle
 // its screen or sprite sheet cuts from it.
 
+#include <algorithm>
 #include <cstdint>
 #include <fstream>
-#include <iterator>
 
 #include "check/content_check.h"
 #include "check/token_file.h"
@@ -42,6 +42,17 @@ std::uint32_t read32(const std::vector<std::uint8_t>& b, std::size_t at) {
   return b[at] | (b[at + 1] << 8) | (b[at + 2] << 16) | (static_cast<std::uint32_t>(b[at + 3]) << 24);
 }
 
+// The whole file in one read.
+std::vector<std::uint8_t> readBytes(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary | std::ios::ate);
+  const std::streamoff size = in ? static_cast<std::streamoff>(in.tellg()) : 0;
+  std::vector<std::uint8_t> bytes(size > 0 ? static_cast<std::size_t>(size) : 0);
+  in.seekg(0);
+  in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+  bytes.resize(static_cast<std::size_t>(std::max<std::streamsize>(in.gcount(), 0)));
+  return bytes;
+}
+
 void checkPicture(const std::filesystem::path& folder, const std::string& name, const Use& use,
                   Report& report) {
   std::error_code error;
@@ -50,8 +61,7 @@ void checkPicture(const std::filesystem::path& folder, const std::string& name, 
     report.problem(name, 0, "missing (" + use.what + ")");
     return;
   }
-  std::ifstream in(path, std::ios::binary);
-  const std::vector<std::uint8_t> bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  const std::vector<std::uint8_t> bytes = readBytes(path);
   if (bytes.size() < kHeaders) {
     report.problem(name, 0, "too short for the BMP headers");
     return;
