@@ -35,7 +35,8 @@ const char* kUsage =
     "Plays the campaign in DIR headless and writes key scripts for varnholt-replay.\n"
     "  --win FILE   a script that wins all five battles (party choices tried until one wins)\n"
     "  --lose FILE  a script that loses the first battle\n"
-    "  --tries N    party choices tried per battle before going back to the one before (40)\n";
+    "  --tries N    party choices tried per battle before going back to the one before, and for\n"
+    "               the lost battle, parties played to find the shortest loss (40)\n";
 
 struct Options {
   std::optional<fs::path> dataDir;
@@ -166,31 +167,35 @@ int main(int argc, char** argv) {
   int status = 0;
 
   if (options->lose) {
-    // The weakest parties first, each with the character the opponents go for (id 1) added first: the
-    // first party whose battle is lost is written.
+    // The weakest parties without the character the opponents make for (id 1), who would stand their
+    // blows: every one of the first --tries is played, and the shortest lost battle is written.
     std::vector<Party> weakest;
     for (auto it = candidates.rbegin(); it != candidates.rend(); ++it)
       if (std::find(it->begin(), it->end(), 1) == it->end()) weakest.push_back(*it);
     std::optional<std::string> text;
-    for (int t = 0; t < options->tries && !text && t < static_cast<int>(weakest.size()); ++t) {
+    std::size_t shortest = 0;
+    for (int t = 0; t < options->tries && t < static_cast<int>(weakest.size()); ++t) {
       const Party& party = weakest[static_cast<std::size_t>(t)];
       AutoPlayer player(Style::Yield, weaponRange, [&](int) { return party; });
       RunLimits limits;
       limits.stopAfterBattle = 1;
       limits.framesAfterDefeat = 300;
-      limits.battleFrameLimit = 60000;
+      limits.battleFrameLimit = text ? static_cast<int>(shortest) : 60000;
       const RunResult run = playCampaign({}, player, limits);
       std::cout << "lose: party " << partyText(party) << ": " << runEndName(run.end) << " after "
                 << run.keys.size() << " frames, " << run.virtualMs << " virtual ms" << std::endl;
-      if (run.end != RunEnd::Lost) continue;
+      if (run.end != RunEnd::Lost || (text && run.keys.size() >= shortest)) continue;
       std::string written = formatKeyScript(
           run.keys, {"Battle 1 lost: the party walks up to the goblins and never strikes (party " +
                          partyText(party) + ").",
-                     std::string(kRegenerate) + " --lose tests/campaign/lose.keys"});
+                     std::string(kRegenerate) + " --tries " + std::to_string(options->tries) +
+                         " --lose tests/campaign/lose.keys"});
       auto replayed = replay(written);
       if (replayed && replayed->loop.reason == app::ExitReason::Running && replayed->battleNumber == 1 &&
-          !replayed->partyLeft)
+          !replayed->partyLeft) {
         text = std::move(written);
+        shortest = run.keys.size();
+      }
     }
     if (!text) {
       std::cerr << "varnholt-autoplay: no lost first battle to write\n";
@@ -211,7 +216,8 @@ int main(int argc, char** argv) {
     std::vector<std::string> header = {"The campaign won: all five battles, ending on the end picture."};
     for (std::size_t i = 0; i < found.parties.size(); ++i)
       header.push_back("Battle " + std::to_string(i + 1) + " party: " + partyText(found.parties[i]));
-    header.push_back(std::string(kRegenerate) + " --win tests/campaign/win.keys");
+    header.push_back(std::string(kRegenerate) + " --tries " + std::to_string(options->tries) +
+                     " --win tests/campaign/win.keys");
     const std::string text = formatKeyScript(found.run.keys, header);
     std::cout << "win: " << found.attempts << " attempts, " << found.run.keys.size() << " frames, "
               << found.run.virtualMs << " virtual ms\n";
