@@ -18,8 +18,11 @@ void FrameCapture::beginFrame(int frame) {
 }
 
 bool FrameCapture::present(const platform::Frame& frame) {
-  if (frame.pixels != nullptr && frame.palette != nullptr) {
-    presented_.push_back({frame_, ++index_, platform::hashFrame(frame)});
+  if (frame.pixels == nullptr || frame.palette == nullptr) return PlatformDecorator::present(frame);
+  ++index_;
+  latestFrame_ = frame_;
+  if (hashFrames_) presented_.push_back({frame_, index_, platform::hashFrame(frame)});
+  if (keepLatest_) {
     latest_.width = frame.width;
     latest_.height = frame.height;
     latest_.pixels.resize(static_cast<std::size_t>(frame.width) * static_cast<std::size_t>(frame.height));
@@ -29,7 +32,6 @@ bool FrameCapture::present(const platform::Frame& frame) {
                 latest_.pixels.begin() + static_cast<std::ptrdiff_t>(row) * frame.width);
     }
     std::copy(frame.palette, frame.palette + 256, latest_.palette.begin());
-    latestFrame_ = frame_;
   }
   return PlatformDecorator::present(frame);
 }

@@ -26,6 +26,12 @@ class FrameCapture : public PlatformDecorator {
 
   void beginFrame(int frame);
   bool present(const platform::Frame& frame) override;
+  // Hashing every frame and copying the latest one cost more than the game's own frame work, so a run
+  // that asks for neither skips them. Both are on by default.
+  void setRecording(bool hashFrames, bool keepLatest) {
+    hashFrames_ = hashFrames;
+    keepLatest_ = keepLatest;
+  }
 
   const std::vector<PresentedFrame>& presented() const { return presented_; }
   // The latest presented picture, and the frame it was presented in (0: none yet).
@@ -38,6 +44,8 @@ class FrameCapture : public PlatformDecorator {
   std::vector<PresentedFrame> presented_;
   platform::CapturedFrame latest_;
   int latestFrame_ = 0;
+  bool hashFrames_ = true;
+  bool keepLatest_ = true;
 };
 
 }  // namespace varnholt::app

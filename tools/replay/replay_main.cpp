@@ -150,6 +150,7 @@ int main(int argc, char** argv) {
   platform::HeadlessPlatform headless;
   app::ScriptedKeyboard keyboard(headless, *script, options->maxReads);
   app::FrameCapture capture(keyboard);
+  capture.setRecording(options->hashes.has_value(), !options->dumps.empty());
   app::Game game(capture);
   if (!game.gameInit()) {
     std::cerr << "varnholt: " << game.failure() << "\n";
