@@ -108,6 +108,11 @@ int destroyImage(BitmapImage& image);
 // rectangle at (cx, cy) (mode 1) of `bitmap` into the image. Only what lies inside the picture is
 // copied; the rest of the image is 0. 1, or 0 when the image has no buffer or the picture no pixels.
 int loadImage(BitmapImage& image, const BitmapFile& bitmap, int cx, int cy, int mode);
+// The copy behind loadImage and loadSpriteFrame: the width x height cell or rectangle of `bitmap` (as
+// loadImage addresses it) into `destination`, rows `pitch` bytes apart, which is cleared first; only what
+// lies inside the picture is copied. The caller checks that the destination holds height rows of pitch.
+void copyPictureCell(const BitmapFile& bitmap, int cx, int cy, int mode, int width, int height,
+                     std::uint8_t* destination, int pitch);
 // Draws the image at its x, y into locked memory whose rows are `pitch` bytes apart, cut to the
 // screenWidth x screenHeight rectangle (and to `pitch`). Transparent: index 0 leaves the destination.
 // 1, or 0 when the image was never loaded or the memory is null.

@@ -48,14 +48,11 @@ bool imageConsistent(const BitmapImage& image) {
 
 }  // namespace
 
-int loadImage(BitmapImage& image, const BitmapFile& bitmap, int cx, int cy, int mode) {
-  if (image.pixels.empty() || !imageConsistent(image) || bitmap.pixels.empty()) return 0;
-  if (mode != 0 && mode != 1) return 0;
-  const std::int64_t width = image.width;
-  const std::int64_t height = image.height;
-  // Cells are image-sized with one-pixel lines between and around them.
-  const std::int64_t left = mode == 0 ? cx * (width + 1) + 1 : cx;
-  const std::int64_t top = mode == 0 ? cy * (height + 1) + 1 : cy;
+void copyPictureCell(const BitmapFile& bitmap, int cx, int cy, int mode, int width, int height,
+                     std::uint8_t* destination, int pitch) {
+  // Cells are width x height with one-pixel lines between and around them.
+  const std::int64_t left = mode == 0 ? cx * (std::int64_t{width} + 1) + 1 : cx;
+  const std::int64_t top = mode == 0 ? cy * (std::int64_t{height} + 1) + 1 : cy;
 
   // Pictures are read one byte per pixel with a row stride of biWidth.
   const std::int64_t pictureWidth = std::max<std::int64_t>(bitmap.infoHeader.biWidth, 0);
@@ -65,15 +62,21 @@ int loadImage(BitmapImage& image, const BitmapFile& bitmap, int cx, int cy, int 
                                    static_cast<std::int64_t>(bitmap.pixels.size()) / pictureWidth)
           : 0;
 
-  std::fill(image.pixels.begin(), image.pixels.end(), 0);
+  for (int r = 0; r < height; ++r) std::memset(destination + std::int64_t{r} * pitch, 0, width);
   const std::int64_t fromX = std::max<std::int64_t>(left, 0);
   const std::int64_t toX = std::min<std::int64_t>(left + width, pictureWidth);
   for (std::int64_t r = 0; r < height && toX > fromX; ++r) {
     const std::int64_t sy = top + r;
     if (sy < 0 || sy >= pictureRows) continue;
-    std::memcpy(image.pixels.data() + r * width + (fromX - left),
-                bitmap.pixels.data() + sy * pictureWidth + fromX, static_cast<std::size_t>(toX - fromX));
+    std::memcpy(destination + r * pitch + (fromX - left), bitmap.pixels.data() + sy * pictureWidth + fromX,
+                static_cast<std::size_t>(toX - fromX));
   }
+}
+
+int loadImage(BitmapImage& image, const BitmapFile& bitmap, int cx, int cy, int mode) {
+  if (image.pixels.empty() || !imageConsistent(image) || bitmap.pixels.empty()) return 0;
+  if (mode != 0 && mode != 1) return 0;
+  copyPictureCell(bitmap, cx, cy, mode, image.width, image.height, image.pixels.data(), image.width);
   image.attributes |= IMAGE_LOADED;
   return 1;
 }

@@ -39,27 +39,7 @@ int loadSpriteFrame(Sprite& sprite, const BitmapFile& bitmap, int frame, int cx,
   if (bitmap.pixels.empty() || (mode != 0 && mode != 1)) return 0;
   Surface& surface = sprite.frames[static_cast<std::size_t>(frame)];
   if (surface.locked) return 0;
-  const std::int64_t width = surface.width;
-  const std::int64_t height = surface.height;
-  const std::int64_t left = mode == 0 ? cx * (width + 1) + 1 : cx;
-  const std::int64_t top = mode == 0 ? cy * (height + 1) + 1 : cy;
-
-  const std::int64_t pictureWidth = std::max<std::int64_t>(bitmap.infoHeader.biWidth, 0);
-  const std::int64_t pictureRows =
-      pictureWidth > 0
-          ? std::min<std::int64_t>(std::max<std::int64_t>(bitmap.infoHeader.biHeight, 0),
-                                   static_cast<std::int64_t>(bitmap.pixels.size()) / pictureWidth)
-          : 0;
-
-  std::fill(surface.pixels.begin(), surface.pixels.end(), 0);
-  const std::int64_t fromX = std::max<std::int64_t>(left, 0);
-  const std::int64_t toX = std::min<std::int64_t>(left + width, pictureWidth);
-  for (std::int64_t r = 0; r < height && toX > fromX; ++r) {
-    const std::int64_t sy = top + r;
-    if (sy < 0 || sy >= pictureRows) continue;
-    std::memcpy(surface.pixels.data() + r * surface.pitch + (fromX - left),
-                bitmap.pixels.data() + sy * pictureWidth + fromX, static_cast<std::size_t>(toX - fromX));
-  }
+  copyPictureCell(bitmap, cx, cy, mode, surface.width, surface.height, surface.pixels.data(), surface.pitch);
   sprite.attributes |= SPRITE_LOADED;
   return 1;
 }
