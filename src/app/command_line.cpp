@@ -1,56 +1,66 @@
 // Parsing the game's command line.
 #include "app/command_line.h"
 
+#include "cli/option_parser.h"
+
 namespace varnholt::app {
 
 ParsedCommandLine parseCommandLine(const std::vector<std::string>& args) {
-  ParsedCommandLine result;
   Options options;
-  for (std::size_t i = 0; i < args.size(); ++i) {
-    const std::string& arg = args[i];
-    auto valueOf = [&](const std::string& name) -> std::optional<std::string> {
-      if (arg == name) {
-        if (i + 1 >= args.size() || args[i + 1].empty()) return std::nullopt;
-        return args[++i];
-      }
-      auto value = arg.substr(name.size() + 1);
-      if (value.empty()) return std::nullopt;
-      return value;
+  SettingsChanges& settings = options.settings;
+  auto keep = [](std::optional<std::string>& into) {
+    return [&into](const std::string& value) {
+      into = value;
+      return std::string();
     };
-    auto is = [&](const std::string& name) { return arg == name || arg.rfind(name + "=", 0) == 0; };
-    if (arg == "--help" || arg == "-h") {
-      options.help = true;
-    } else if (arg == "--version") {
-      options.version = true;
-    } else if (arg == "--windowed") {
-      options.windowed = true;
-    } else if (is("--data")) {
-      options.dataDir = valueOf("--data");
-      if (!options.dataDir) return {std::nullopt, "--data needs a folder"};
-    } else if (is("--record")) {
-      options.recordFile = valueOf("--record");
-      if (!options.recordFile) return {std::nullopt, "--record needs a file"};
-    } else {
-      return {std::nullopt, "unknown option '" + arg + "'"};
-    }
-  }
-  result.options = options;
-  return result;
+  };
+  cli::OptionParser parser;
+  parser.flag({"--help", "-h"}, [&] { options.help = true; })
+      .flag({"--version"}, [&] { options.version = true; })
+      .flag({"--print-settings"}, [&] { options.printSettings = true; })
+      .flag({"--windowed"}, [&] { settings.window = WindowMode::Windowed; })
+      .flag({"--fullscreen"}, [&] { settings.window = WindowMode::Fullscreen; })
+      .value("--scaling", "fit or integer",
+             [&](const std::string& value) {
+               settings.scaling = parseScaling(value);
+               return settings.scaling ? std::string() : "--scaling is fit or integer, not '" + value + "'";
+             })
+      .value("--keys", "frame or press",
+             [&](const std::string& value) {
+               settings.keys = parseKeyMode(value);
+               return settings.keys ? std::string() : "--keys is frame or press, not '" + value + "'";
+             })
+      .value("--data", "a folder", keep(settings.campaign))
+      .value("--record", "a file", keep(options.recordFile));
+  const auto parsed = parser.parse(args);
+  if (!parsed.ok()) return {std::nullopt, parsed.error};
+  return {options, {}};
 }
 
 std::string usageText(const std::string& program) {
   return "Usage: " + program +
          " [options]\n"
          "Varnholt, a turn-based tactical RPG. Arrows move, Enter chooses, Backspace returns to the\n"
-         "command bar, Escape or Space quits, F12 saves a screenshot.\n"
+         "command bar, Escape or Space quits, F12 saves a screenshot, F11 or Alt+Enter switches between\n"
+         "full screen and a window. A game controller works too: D-pad or left stick, A chooses, B\n"
+         "returns, Back quits.\n"
          "\n"
          "Options:\n"
          "  --data DIR      read the campaign from DIR (default: the working directory when it holds\n"
          "                  one, else the default campaign installed beside the program)\n"
          "  --windowed      play in a window instead of full screen\n"
+         "  --fullscreen    play full screen (the default)\n"
+         "  --scaling MODE  fit: the largest sharp picture that fits (the default); integer: whole steps\n"
+         "  --keys MODE     frame: a held key acts in every frame (the default); press: once per press,\n"
+         "                  a held key repeats\n"
          "  --record FILE   write the session's key input to FILE as a key script for varnholt-replay\n"
+         "  --print-settings  print the settings in effect, as a settings file, and exit\n"
          "  --version       print the version and exit\n"
-         "  --help          print this text and exit\n";
+         "  --help          print this text and exit\n"
+         "\n"
+         "Settings file: $XDG_CONFIG_HOME/varnholt/settings.ini (default ~/.config/varnholt/settings.ini),\n"
+         "'key = value' lines, '#' comments; the command line overrides it:\n" +
+         settingsHelp();
 }
 
 }  // namespace varnholt::app

@@ -1,18 +1,21 @@
 #pragma once
 // The game's command line. Without options the game behaves as it always has: full screen, content
-// from the working directory (or the default campaign beside the executable).
+// from the working directory (or the default campaign beside the executable); the settings file may
+// change that, and what the command line gives overrides the file.
 
 #include <optional>
 #include <string>
 #include <vector>
+
+#include "app/settings.h"
 
 namespace varnholt::app {
 
 struct Options {
   bool help = false;
   bool version = false;
-  bool windowed = false;
-  std::optional<std::string> dataDir;
+  bool printSettings = false;
+  SettingsChanges settings;  // --windowed, --fullscreen, --scaling, --keys, --data
   std::optional<std::string> recordFile;
 };
 
@@ -22,7 +25,7 @@ struct ParsedCommandLine {
 };
 
 // Parses the arguments after the program name. Accepts "--data DIR" and "--data=DIR" (the same for
-// --record).
+// every option with a value).
 ParsedCommandLine parseCommandLine(const std::vector<std::string>& args);
 
 // The usage text, naming the program as `program`.

@@ -1,6 +1,7 @@
 // The frame loop.
 #include "app/game_loop.h"
 
+#include "app/outside_quit.h"
 #include "app/scripted_keyboard.h"
 
 namespace varnholt::app {
@@ -42,6 +43,10 @@ LoopResult runGameLoop(Game& game, platform::Platform& platform, const FrameObse
       return result;
     } catch (const StuckFrame&) {
       result.reason = ExitReason::Stuck;
+      return result;
+    } catch (const QuitRequested&) {
+      game.gameShutdown();
+      result.reason = ExitReason::Quit;
       return result;
     }
     if (observer.afterFrame) observer.afterFrame(frame);

@@ -12,7 +12,7 @@ namespace varnholt::app {
 
 enum class ExitReason {
   Running,      // the frame limit was reached with the game still running
-  Quit,         // Escape, Space or the window closed: the loop ended and the game shut down
+  Quit,         // Escape, Space, the window closed or a quit signal: the game shut down
   CampaignEnd,  // the last battle was won: the game shut down itself
   Stuck,        // a frame kept reading the keyboard without ending
 };

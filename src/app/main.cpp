@@ -13,6 +13,9 @@
 #include "app/game.h"
 #include "app/game_loop.h"
 #include "app/key_recorder.h"
+#include "app/outside_quit.h"
+#include "app/press_keys.h"
+#include "app/settings.h"
 #include "app/screenshot.h"
 #include "platform/sdl/sdl_platform.h"
 
@@ -42,6 +45,28 @@ void saveScreenshot(const app::FrameKeeper& keeper) {
   }
 }
 
+// Writes how late the waits ended, for bench/idle_cpu.sh.
+void writeWaitReport(const char* path, const platform::WaitLateness& waits) {
+  std::ofstream out(path);
+  out << "waits " << waits.total << " p50_ms " << waits.percentileMs(0.5) << " p99_ms "
+      << waits.percentileMs(0.99) << " worst_ms " << static_cast<double>(waits.worstMicroseconds) / 1000.0
+      << "\n";
+}
+
+// The settings in effect: the built-in defaults, the settings file's, the command line's.
+app::Settings effectiveSettings(const app::Options& options) {
+  app::Settings settings;
+  const char* home = std::getenv("HOME");
+  const std::optional<std::string> homeDir = home != nullptr && home[0] != '\0' ? std::optional<std::string>(home)
+                                                                                 : std::nullopt;
+  if (const auto path = app::settingsPath(std::getenv("XDG_CONFIG_HOME"), home)) {
+    const app::SettingsFile file = app::loadSettingsFile(*path, homeDir);
+    for (const std::string& error : file.errors) std::cerr << error << "\n";
+    settings = app::applyChanges(settings, file.changes);
+  }
+  return app::applyChanges(settings, options.settings);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -59,11 +84,16 @@ int main(int argc, char** argv) {
     std::cout << "varnholt " << VARNHOLT_VERSION << "\n";
     return 0;
   }
+  const app::Settings settings = effectiveSettings(options);
+  if (options.printSettings) {
+    std::cout << app::formatSettings(settings);
+    return 0;
+  }
 
   const fs::path workingDir = fs::current_path();
   const auto search =
-      app::findContent(options.dataDir ? std::optional<fs::path>(*options.dataDir) : std::nullopt, workingDir,
-                       app::executablePath(argv[0]));
+      app::findContent(settings.campaign ? std::optional<fs::path>(*settings.campaign) : std::nullopt,
+                       workingDir, app::executablePath(argv[0]));
   if (!search.found) {
     std::cerr << app::describeMissingContent(search) << "\n";
     return 1;
@@ -85,12 +115,24 @@ int main(int argc, char** argv) {
     return 1;
   }
 
-  platform::SdlPlatform sdl(platform::SdlOptions{options.windowed});
+  platform::SdlOptions sdlOptions;
+  sdlOptions.windowed = settings.window == app::WindowMode::Windowed;
+  sdlOptions.scaling = settings.scaling == app::Scaling::Integer ? platform::FitMode::Integer : platform::FitMode::Fit;
+  platform::SdlPlatform sdl(sdlOptions);
   if (!sdl.openWindow("Varnholt", 800, 600)) {
     std::cerr << "varnholt: window set-up failed: " << sdl.lastError() << "\n";
     return 1;
   }
-  app::FrameKeeper keeper(sdl);
+  // From the backend up: quitting from outside, the key mode, the last frame for screenshots, and the
+  // recorder, which so writes what the game itself saw.
+  app::OutsideQuit outsideQuit(sdl);
+  std::unique_ptr<app::PressKeys> pressKeys;
+  platform::Platform* keys = &outsideQuit;
+  if (settings.keys == app::KeyMode::Press) {
+    pressKeys = std::make_unique<app::PressKeys>(outsideQuit);
+    keys = pressKeys.get();
+  }
+  app::FrameKeeper keeper(*keys);
   std::unique_ptr<app::KeyRecorder> recorder;
   platform::Platform* gamePlatform = &keeper;
   if (options.recordFile) {
@@ -112,6 +154,7 @@ int main(int argc, char** argv) {
   };
   app::runGameLoop(game, *gamePlatform, observer);
   if (recorder) recorder->finish();
+  if (const char* report = std::getenv("VARNHOLT_WAIT_REPORT")) writeWaitReport(report, sdl.waitLateness());
   sdl.closeWindow();
   return 0;
 }

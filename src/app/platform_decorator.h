@@ -19,11 +19,13 @@ class PlatformDecorator : public platform::Platform {
   void postMessage(platform::Message message) override { inner_.postMessage(message); }
   bool readKeyboard(std::uint8_t (&state)[256]) override { return inner_.readKeyboard(state); }
   bool isKeyDown(platform::DirectKey key) override { return inner_.isKeyDown(key); }
+  void takeKeyEvents(std::vector<platform::KeyEvent>& events) override { inner_.takeKeyEvents(events); }
   std::uint32_t ticks() override { return inner_.ticks(); }
   void waitUntil(std::uint32_t deadline) override { inner_.waitUntil(deadline); }
   bool present(const platform::Frame& frame) override { return inner_.present(frame); }
   platform::TextRasterizer* textRasterizer() override { return inner_.textRasterizer(); }
   bool takeScreenshotRequest() override { return inner_.takeScreenshotRequest(); }
+  bool quitRequested() override { return inner_.quitRequested(); }
   const std::string& lastError() const override { return inner_.lastError(); }
 
  protected:

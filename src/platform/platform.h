@@ -25,6 +25,14 @@ inline constexpr int DIK_DOWN = 0xD0;
 // Keys that the game tests directly, outside the snapshot.
 enum class DirectKey { Escape, Space, Return };
 
+// A key going down or coming up, by DirectInput key code, at a time on the ticks() clock.
+struct KeyEvent {
+  std::uint8_t code = 0;
+  bool down = false;
+  std::uint32_t ticks = 0;
+  bool operator==(const KeyEvent&) const = default;
+};
+
 // One palette entry as the display keeps it: red, green, blue, flags (4 bytes, in that order).
 struct PaletteEntry {
   std::uint8_t red = 0;
@@ -86,6 +94,9 @@ class Platform {
   virtual bool readKeyboard(std::uint8_t (&state)[256]) = 0;
   // Whether the key is down at this moment.
   virtual bool isKeyDown(DirectKey key) = 0;
+  // Appends the key changes since the last call, oldest first, so that a press shorter than a frame is
+  // still seen. A backend that knows only the keys' current state appends nothing.
+  virtual void takeKeyEvents(std::vector<KeyEvent>& events) { (void)events; }
 
   // Milliseconds since some fixed start; wraps at 2^32.
   virtual std::uint32_t ticks() = 0;
@@ -102,6 +113,10 @@ class Platform {
 
   // True once for every screenshot request the user made (F12) since the last call.
   virtual bool takeScreenshotRequest() { return false; }
+
+  // True from the moment the user asked from outside the game for it to end (the window's close
+  // button, SIGINT, SIGTERM): the game then ends at once, even inside a long frame.
+  virtual bool quitRequested() { return false; }
 
   // A one-line description of the last failure.
   virtual const std::string& lastError() const = 0;

@@ -6,11 +6,11 @@
 
 namespace varnholt::platform {
 
-ViewportRect fitFrame(int outputWidth, int outputHeight, int frameWidth, int frameHeight) {
+ViewportRect fitFrame(int outputWidth, int outputHeight, int frameWidth, int frameHeight, FitMode mode) {
   if (outputWidth <= 0 || outputHeight <= 0 || frameWidth <= 0 || frameHeight <= 0) return {};
   int width = 0;
   int height = 0;
-  if (outputWidth >= frameWidth && outputHeight >= frameHeight) {
+  if (mode == FitMode::Integer && outputWidth >= frameWidth && outputHeight >= frameHeight) {
     const int scale = std::min(outputWidth / frameWidth, outputHeight / frameHeight);
     width = frameWidth * scale;
     height = frameHeight * scale;
@@ -26,6 +26,13 @@ ViewportRect fitFrame(int outputWidth, int outputHeight, int frameWidth, int fra
   width = std::max(width, 1);
   height = std::max(height, 1);
   return {(outputWidth - width) / 2, (outputHeight - height) / 2, width, height};
+}
+
+int enlargement(int placeWidth, int placeHeight, int frameWidth, int frameHeight) {
+  if (frameWidth <= 0 || frameHeight <= 0) return 1;
+  const int across = (placeWidth + frameWidth - 1) / frameWidth;
+  const int down = (placeHeight + frameHeight - 1) / frameHeight;
+  return std::max({1, across, down});
 }
 
 }  // namespace varnholt::platform

@@ -14,24 +14,29 @@ namespace {
 namespace fs = std::filesystem;
 
 TEST(CommandLineTest, AcceptsEveryOptionInBothSpellings) {
-  auto parsed =
-      parseCommandLine({"--windowed", "--data", "camp", "--record=keys.txt", "--version", "--help"});
+  auto parsed = parseCommandLine({"--windowed", "--data", "camp", "--record=keys.txt", "--version", "--help",
+                                   "--scaling=integer", "--keys", "press", "--print-settings"});
   ASSERT_TRUE(parsed.options.has_value()) << parsed.error;
-  EXPECT_TRUE(parsed.options->windowed);
+  EXPECT_EQ(parsed.options->settings.window, WindowMode::Windowed);
+  EXPECT_EQ(parsed.options->settings.scaling, Scaling::Integer);
+  EXPECT_EQ(parsed.options->settings.keys, KeyMode::Press);
   EXPECT_TRUE(parsed.options->version);
   EXPECT_TRUE(parsed.options->help);
-  EXPECT_EQ(parsed.options->dataDir, "camp");
+  EXPECT_TRUE(parsed.options->printSettings);
+  EXPECT_EQ(parsed.options->settings.campaign, "camp");
   EXPECT_EQ(parsed.options->recordFile, "keys.txt");
 
   auto none = parseCommandLine({});
   ASSERT_TRUE(none.options.has_value());
-  EXPECT_FALSE(none.options->windowed);
-  EXPECT_FALSE(none.options->dataDir.has_value());
+  EXPECT_FALSE(none.options->settings.window.has_value());
+  EXPECT_FALSE(none.options->settings.campaign.has_value());
+  EXPECT_FALSE(none.options->printSettings);
 }
 
 TEST(CommandLineTest, RejectsUnknownOptionsAndMissingValues) {
-  const std::vector<std::vector<std::string>> bad{{"--fullscreen"}, {"--data"},   {"--data="},
-                                                  {"--record"},     {"campaign"}, {"--windowed", "-x"}};
+  const std::vector<std::vector<std::string>> bad{
+      {"--full-screen"}, {"--data"},         {"--data="},       {"--record"},      {"campaign"},
+      {"--windowed", "-x"}, {"--keys", "tap"}, {"--scaling=big"}, {"--windowed=1"}};
   for (const auto& args : bad) {
     auto parsed = parseCommandLine(args);
     EXPECT_FALSE(parsed.options.has_value()) << args.front();

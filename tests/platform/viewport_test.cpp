@@ -29,10 +29,37 @@ TEST(FitFrame, WholeScalesWhenTheyFitAndAspectKeptOtherwise) {
   }
 }
 
+TEST(FitFrame, FitFillsTheScreenAndIsDrawnFromTheNextWholeScaleAbove) {
+  struct Case {
+    int outputWidth;
+    int outputHeight;
+    ViewportRect expected;
+    int enlargement;
+  };
+  const Case cases[] = {
+      {1920, 1080, {240, 0, 1440, 1080}, 2},  // 1.8x: from 2x, smoothed down
+      {1366, 768, {171, 0, 1024, 768}, 2},
+      {1280, 1024, {0, 32, 1280, 960}, 2},
+      {1600, 1200, {0, 0, 1600, 1200}, 2},  // exactly 2x: drawn straight
+      {3840, 2160, {480, 0, 2880, 2160}, 4},
+      {800, 600, {0, 0, 800, 600}, 1},
+      {640, 480, {0, 0, 640, 480}, 1},  // smaller: smoothed down from the frame itself
+  };
+  for (const Case& c : cases) {
+    const ViewportRect place = fitFrame(c.outputWidth, c.outputHeight, 800, 600, FitMode::Fit);
+    EXPECT_EQ(place, c.expected) << c.outputWidth << "x" << c.outputHeight;
+    EXPECT_EQ(enlargement(place.width, place.height, 800, 600), c.enlargement) << c.outputWidth;
+  }
+  // A place one pixel wider than 2x needs 3x to cover it.
+  EXPECT_EQ(enlargement(1601, 1200, 800, 600), 3);
+  EXPECT_EQ(enlargement(10, 10, 0, 600), 1);
+}
+
 TEST(FitFrame, NothingToPlaceGivesAnEmptyRectangle) {
   EXPECT_EQ(fitFrame(0, 600, 800, 600), ViewportRect{});
   EXPECT_EQ(fitFrame(800, -1, 800, 600), ViewportRect{});
   EXPECT_EQ(fitFrame(800, 600, 0, 600), ViewportRect{});
+  EXPECT_EQ(fitFrame(0, 0, 800, 600, FitMode::Fit), ViewportRect{});
 }
 
 }  // namespace

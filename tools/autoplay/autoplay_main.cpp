@@ -9,9 +9,9 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <charconv>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iostream>
 #include <optional>
 #include <sstream>
@@ -20,6 +20,7 @@
 #include "app/content_location.h"
 #include "app/game_loop.h"
 #include "app/scripted_keyboard.h"
+#include "cli/option_parser.h"
 #include "campaign_run.h"
 #include "data/game_database.h"
 #include "platform/headless/headless_platform.h"
@@ -29,6 +30,8 @@ using namespace varnholt;
 using namespace varnholt::autoplay;
 
 namespace {
+
+using WeaponRange = std::function<int(int item)>;
 
 const char* kUsage =
     "Usage: varnholt-autoplay --data DIR [--win FILE] [--lose FILE] [--tries N]\n"
@@ -47,36 +50,33 @@ struct Options {
 
 std::optional<Options> parseArguments(int argc, char** argv) {
   Options options;
-  for (int i = 1; i < argc; ++i) {
-    const std::string arg = argv[i];
-    if (arg == "--help") {
-      std::cout << kUsage;
-      std::exit(0);
-    }
-    if (i + 1 >= argc) {
-      std::cerr << "varnholt-autoplay: " << arg << " needs a value\n" << kUsage;
-      return std::nullopt;
-    }
-    const std::string value = argv[++i];
-    if (arg == "--data") {
-      options.dataDir = value;
-    } else if (arg == "--win") {
-      options.win = value;
-    } else if (arg == "--lose") {
-      options.lose = value;
-    } else if (arg == "--tries") {
-      auto [end, ec] = std::from_chars(value.data(), value.data() + value.size(), options.tries);
-      if (ec != std::errc() || end != value.data() + value.size() || options.tries < 1) {
-        std::cerr << "varnholt-autoplay: --tries needs a number from 1\n" << kUsage;
-        return std::nullopt;
-      }
-    } else {
-      std::cerr << "varnholt-autoplay: unknown option '" << arg << "'\n" << kUsage;
-      return std::nullopt;
-    }
+  bool help = false;
+  auto path = [](std::optional<fs::path>& into) {
+    return [&into](const std::string& value) {
+      into = value;
+      return std::string();
+    };
+  };
+  cli::OptionParser parser;
+  parser.flag({"--help"}, [&] { help = true; }, true)
+      .value("--data", "a value", path(options.dataDir))
+      .value("--win", "a value", path(options.win))
+      .value("--lose", "a value", path(options.lose))
+      .value("--tries", "a value", [&](const std::string& value) {
+        const auto tries = cli::parseNumber(value, 1);
+        if (!tries) return std::string("--tries needs a number from 1");
+        options.tries = *tries;
+        return std::string();
+      });
+  const auto parsed = parser.parse(argc, argv);
+  if (help) {
+    std::cout << kUsage;
+    std::exit(0);
   }
-  if (!options.win && !options.lose) {
-    std::cerr << "varnholt-autoplay: nothing to write: give --win or --lose\n" << kUsage;
+  std::string error = parsed.error;
+  if (error.empty() && !options.win && !options.lose) error = "nothing to write: give --win or --lose";
+  if (!error.empty()) {
+    std::cerr << "varnholt-autoplay: " << error << "\n" << kUsage;
     return std::nullopt;
   }
   return options;
@@ -143,6 +143,68 @@ std::string partyText(const Party& party) {
 
 const char* kRegenerate = "Regenerate: varnholt-autoplay --data build/share/varnholt/campaign";
 
+// The shortest lost first battle among the weakest parties without the character the opponents make
+// for (id 1), who would stand their blows: every one of the first `tries` is played. The script's text,
+// or nullopt when none lost as it should.
+std::optional<std::string> searchLosingScript(const std::vector<Party>& candidates, int tries,
+                                              const WeaponRange& weaponRange) {
+  std::vector<Party> weakest;
+  for (auto it = candidates.rbegin(); it != candidates.rend(); ++it)
+    if (std::find(it->begin(), it->end(), 1) == it->end()) weakest.push_back(*it);
+  std::optional<std::string> text;
+  std::size_t shortest = 0;
+  for (int t = 0; t < tries && t < static_cast<int>(weakest.size()); ++t) {
+    const Party& party = weakest[static_cast<std::size_t>(t)];
+    AutoPlayer player(Style::Yield, weaponRange, [&](int) { return party; });
+    RunLimits limits;
+    limits.stopAfterBattle = 1;
+    limits.framesAfterDefeat = 300;
+    limits.battleFrameLimit = text ? static_cast<int>(shortest) : 60000;
+    const RunResult run = playCampaign({}, player, limits);
+    std::cout << "lose: party " << partyText(party) << ": " << runEndName(run.end) << " after "
+              << run.keys.size() << " frames, " << run.virtualMs << " virtual ms" << std::endl;
+    if (run.end != RunEnd::Lost || (text && run.keys.size() >= shortest)) continue;
+    std::string written = formatKeyScript(
+        run.keys, {"Battle 1 lost: the party walks up to the goblins and never strikes (party " +
+                       partyText(party) + ").",
+                   std::string(kRegenerate) + " --tries " + std::to_string(tries) +
+                       " --lose tests/campaign/lose.keys"});
+    auto replayed = replay(written);
+    if (replayed && replayed->loop.reason == app::ExitReason::Running && replayed->battleNumber == 1 &&
+        !replayed->partyLeft) {
+      text = std::move(written);
+      shortest = run.keys.size();
+    }
+  }
+  if (!text) std::cerr << "varnholt-autoplay: no lost first battle to write\n";
+  return text;
+}
+
+// A script that wins the whole campaign, checked by replaying it; nullopt when none was found.
+std::optional<std::string> searchWinningScript(const std::vector<Party>& candidates, int tries,
+                                               const WeaponRange& weaponRange) {
+  auto log = [](const std::string& line) { std::cout << line << std::endl; };
+  const SearchResult found = searchWinningCampaign(candidates, tries, weaponRange, log);
+  if (!found.won) {
+    std::cerr << "varnholt-autoplay: no party choice won the campaign in " << found.attempts << " attempts\n";
+    return std::nullopt;
+  }
+  std::vector<std::string> header = {"The campaign won: all five battles, ending on the end picture."};
+  for (std::size_t i = 0; i < found.parties.size(); ++i)
+    header.push_back("Battle " + std::to_string(i + 1) + " party: " + partyText(found.parties[i]));
+  header.push_back(std::string(kRegenerate) + " --tries " + std::to_string(tries) +
+                   " --win tests/campaign/win.keys");
+  std::string text = formatKeyScript(found.run.keys, header);
+  std::cout << "win: " << found.attempts << " attempts, " << found.run.keys.size() << " frames, "
+            << found.run.virtualMs << " virtual ms\n";
+  auto replayed = replay(text);
+  if (!replayed || replayed->loop.reason != app::ExitReason::CampaignEnd) {
+    std::cerr << "varnholt-autoplay: the written script does not replay to the end of the campaign\n";
+    return std::nullopt;
+  }
+  return text;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -162,71 +224,18 @@ int main(int argc, char** argv) {
 
   // A database of its own for the weapons' ranges, so the game's record caches are never touched.
   GameDatabase database;
-  auto weaponRange = [&database](int item) { return database.getItem(item).range; };
+  const WeaponRange weaponRange = [&database](int item) { return database.getItem(item).range; };
   const std::vector<Party> candidates = partyCandidates(preferenceOf(database));
+
   int status = 0;
-
   if (options->lose) {
-    // The weakest parties without the character the opponents make for (id 1), who would stand their
-    // blows: every one of the first --tries is played, and the shortest lost battle is written.
-    std::vector<Party> weakest;
-    for (auto it = candidates.rbegin(); it != candidates.rend(); ++it)
-      if (std::find(it->begin(), it->end(), 1) == it->end()) weakest.push_back(*it);
-    std::optional<std::string> text;
-    std::size_t shortest = 0;
-    for (int t = 0; t < options->tries && t < static_cast<int>(weakest.size()); ++t) {
-      const Party& party = weakest[static_cast<std::size_t>(t)];
-      AutoPlayer player(Style::Yield, weaponRange, [&](int) { return party; });
-      RunLimits limits;
-      limits.stopAfterBattle = 1;
-      limits.framesAfterDefeat = 300;
-      limits.battleFrameLimit = text ? static_cast<int>(shortest) : 60000;
-      const RunResult run = playCampaign({}, player, limits);
-      std::cout << "lose: party " << partyText(party) << ": " << runEndName(run.end) << " after "
-                << run.keys.size() << " frames, " << run.virtualMs << " virtual ms" << std::endl;
-      if (run.end != RunEnd::Lost || (text && run.keys.size() >= shortest)) continue;
-      std::string written = formatKeyScript(
-          run.keys, {"Battle 1 lost: the party walks up to the goblins and never strikes (party " +
-                         partyText(party) + ").",
-                     std::string(kRegenerate) + " --tries " + std::to_string(options->tries) +
-                         " --lose tests/campaign/lose.keys"});
-      auto replayed = replay(written);
-      if (replayed && replayed->loop.reason == app::ExitReason::Running && replayed->battleNumber == 1 &&
-          !replayed->partyLeft) {
-        text = std::move(written);
-        shortest = run.keys.size();
-      }
-    }
-    if (!text) {
-      std::cerr << "varnholt-autoplay: no lost first battle to write\n";
-      status = 1;
-    } else if (!writeFile(absolute(*options->lose), *text)) {
-      status = 1;
-    }
+    const auto text = searchLosingScript(candidates, options->tries, weaponRange);
+    if (!text || !writeFile(absolute(*options->lose), *text)) status = 1;
   }
-
   if (options->win) {
-    auto log = [](const std::string& line) { std::cout << line << std::endl; };
-    const SearchResult found = searchWinningCampaign(candidates, options->tries, weaponRange, log);
-    if (!found.won) {
-      std::cerr << "varnholt-autoplay: no party choice won the campaign in " << found.attempts
-                << " attempts\n";
-      return 1;
-    }
-    std::vector<std::string> header = {"The campaign won: all five battles, ending on the end picture."};
-    for (std::size_t i = 0; i < found.parties.size(); ++i)
-      header.push_back("Battle " + std::to_string(i + 1) + " party: " + partyText(found.parties[i]));
-    header.push_back(std::string(kRegenerate) + " --tries " + std::to_string(options->tries) +
-                     " --win tests/campaign/win.keys");
-    const std::string text = formatKeyScript(found.run.keys, header);
-    std::cout << "win: " << found.attempts << " attempts, " << found.run.keys.size() << " frames, "
-              << found.run.virtualMs << " virtual ms\n";
-    auto replayed = replay(text);
-    if (!replayed || replayed->loop.reason != app::ExitReason::CampaignEnd) {
-      std::cerr << "varnholt-autoplay: the written script does not replay to the end of the campaign\n";
-      return 1;
-    }
-    if (!writeFile(absolute(*options->win), text)) status = 1;
+    const auto text = searchWinningScript(candidates, options->tries, weaponRange);
+    if (!text) return 1;
+    if (!writeFile(absolute(*options->win), *text)) status = 1;
   }
   return status;
 }

@@ -7,7 +7,6 @@
 // or an unreadable script; 3 a frame made more than 100000 keyboard reads (--max-reads) without ending.
 #include <unistd.h>
 
-#include <charconv>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -24,6 +23,7 @@
 #include "app/game_state_json.h"
 #include "app/key_script.h"
 #include "app/scripted_keyboard.h"
+#include "cli/option_parser.h"
 #include "frame_capture.h"
 #include "platform/headless/headless_platform.h"
 
@@ -52,60 +52,57 @@ const char* kUsage =
     "  --dump N:FILE.bmp   write the last picture presented in frame N as an 8-bit BMP\n"
     "  --max-reads N       keyboard reads one frame may make before it counts as stuck (100000)\n";
 
-std::optional<int> parseCount(const std::string& text) {
-  int value = 0;
-  auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
-  if (ec != std::errc() || end != text.data() + text.size() || value < 1) return std::nullopt;
-  return value;
-}
-
-// Parses the arguments; on a mistake prints it with the usage and returns nullopt.
+// Parses the arguments; on a mistake prints it with the usage and returns nullopt. --help prints the
+// usage and ends the program at once.
 std::optional<ReplayOptions> parseArguments(int argc, char** argv) {
   ReplayOptions options;
   bool haveKeys = false;
-  auto fail = [](const std::string& what) -> std::optional<ReplayOptions> {
-    std::cerr << "varnholt-replay: " << what << "\n" << kUsage;
-    return std::nullopt;
+  bool help = false;
+  auto path = [](auto& into) {
+    return [&into](const std::string& value) {
+      into = value;
+      return std::string();
+    };
   };
-  for (int i = 1; i < argc; ++i) {
-    const std::string arg = argv[i];
-    if (arg == "--help") {
-      std::cout << kUsage;
-      std::exit(0);
-    }
-    if (i + 1 >= argc)
-      return fail(arg == "--data" || arg == "--keys" || arg == "--frames" || arg == "--state" ||
-                          arg == "--hashes" || arg == "--dump" || arg == "--max-reads"
-                      ? arg + " needs a value"
-                      : "unknown option '" + arg + "'");
-    const std::string value = argv[++i];
-    if (arg == "--data") {
-      options.dataDir = value;
-    } else if (arg == "--keys") {
-      options.keys = value;
-      haveKeys = true;
-    } else if (arg == "--frames") {
-      auto frames = parseCount(value);
-      if (!frames) return fail("--frames needs a number from 1");
-      options.frames = *frames;
-    } else if (arg == "--max-reads") {
-      auto reads = parseCount(value);
-      if (!reads) return fail("--max-reads needs a number from 1");
-      options.maxReads = *reads;
-    } else if (arg == "--state") {
-      options.state = value;
-    } else if (arg == "--hashes") {
-      options.hashes = value;
-    } else if (arg == "--dump") {
-      auto colon = value.find(':');
-      auto frame = colon == std::string::npos ? std::nullopt : parseCount(value.substr(0, colon));
-      if (!frame || colon + 1 >= value.size()) return fail("--dump needs N:FILE.bmp");
-      options.dumps.emplace(*frame, value.substr(colon + 1));
-    } else {
-      return fail("unknown option '" + arg + "'");
-    }
+  auto count = [](int& into, const char* error) {
+    return [&into, error](const std::string& value) {
+      const auto number = cli::parseNumber(value, 1);
+      if (!number) return std::string(error);
+      into = *number;
+      return std::string();
+    };
+  };
+  cli::OptionParser parser;
+  parser.flag({"--help"}, [&] { help = true; }, true)
+      .value("--data", "a value", path(options.dataDir))
+      .value("--keys", "a value",
+             [&](const std::string& value) {
+               options.keys = value;
+               haveKeys = true;
+               return std::string();
+             })
+      .value("--frames", "a value", count(options.frames, "--frames needs a number from 1"))
+      .value("--max-reads", "a value", count(options.maxReads, "--max-reads needs a number from 1"))
+      .value("--state", "a value", path(options.state))
+      .value("--hashes", "a value", path(options.hashes))
+      .value("--dump", "a value", [&](const std::string& value) {
+        const auto colon = value.find(':');
+        const auto frame = colon == std::string::npos ? std::nullopt : cli::parseNumber(value.substr(0, colon), 1);
+        if (!frame || colon + 1 >= value.size()) return std::string("--dump needs N:FILE.bmp");
+        options.dumps.emplace(*frame, value.substr(colon + 1));
+        return std::string();
+      });
+  const auto parsed = parser.parse(argc, argv);
+  if (help) {
+    std::cout << kUsage;
+    std::exit(0);
   }
-  if (!haveKeys) return fail("--keys FILE is required");
+  std::string error = parsed.error;
+  if (error.empty() && !haveKeys) error = "--keys FILE is required";
+  if (!error.empty()) {
+    std::cerr << "varnholt-replay: " << error << "\n" << kUsage;
+    return std::nullopt;
+  }
   return options;
 }
 
@@ -116,6 +113,84 @@ bool writeDump(const fs::path& path, const platform::CapturedFrame& frame) {
     return false;
   }
   return true;
+}
+
+// Writes the state as JSON and the frame hashes, where asked.
+void writeOutputs(const ReplayOptions& options, const app::Game& game, const app::LoopResult& result,
+                  const app::FrameCapture& capture) {
+  if (options.state) {
+    std::ofstream out(*options.state);
+    app::writeGameState(out, game, result);
+    if (!out) std::cerr << "varnholt-replay: cannot write " << options.state->string() << "\n";
+  }
+  if (options.hashes) {
+    std::ofstream out(*options.hashes);
+    for (const auto& presented : capture.presented()) {
+      out << presented.frame << ' ' << presented.index << ' ' << app::formatHash(presented.hash) << '\n';
+    }
+    if (!out) std::cerr << "varnholt-replay: cannot write " << options.hashes->string() << "\n";
+  }
+}
+
+// Runs the game in the campaign folder (the working directory by now) to the end of the script and
+// writes what was asked for. Returns the exit code.
+int replay(const ReplayOptions& options, const app::KeyScript& script) {
+  platform::HeadlessPlatform headless;
+  app::ScriptedKeyboard keyboard(headless, script, options.maxReads);
+  app::FrameCapture capture(keyboard);
+  capture.setRecording(options.hashes.has_value(), !options.dumps.empty());
+  app::Game game(capture);
+  if (!game.gameInit()) {
+    std::cerr << "varnholt: " << game.failure() << "\n";
+    return 1;
+  }
+  const std::uint32_t startTicks = headless.ticks();
+
+  auto writeDumpsFor = [&](int frame) {
+    auto [first, last] = options.dumps.equal_range(frame);
+    for (auto it = first; it != last; ++it) {
+      // A frame that presented nothing (Backspace on the battle screen) has no picture of its own.
+      if (capture.latestFrame() != frame) {
+        std::cerr << "varnholt-replay: frame " << frame << " presented no picture; " << it->second.string()
+                  << " not written\n";
+        continue;
+      }
+      writeDump(it->second, capture.latest());
+    }
+  };
+  app::FrameObserver observer;
+  observer.beforeFrame = [&](int frame) {
+    keyboard.beginFrame(frame);
+    capture.beginFrame(frame);
+  };
+  observer.afterFrame = writeDumpsFor;
+
+  // The frame after the last one the script names; a script naming the largest frame number runs to it.
+  const int lastNamed = script.lastFrame();
+  const int frameLimit = options.frames > 0                            ? options.frames
+                         : lastNamed < std::numeric_limits<int>::max() ? lastNamed + 1
+                                                                       : lastNamed;
+  const app::LoopResult result = app::runGameLoop(game, capture, observer, frameLimit);
+  if (result.reason == app::ExitReason::CampaignEnd || result.reason == app::ExitReason::Stuck) {
+    // The last frame stopped midway; what it presented is still its picture.
+    writeDumpsFor(result.frames);
+  }
+  for (const auto& [frame, path] : options.dumps) {
+    if (frame > result.frames) {
+      std::cerr << "varnholt-replay: the game ended after frame " << result.frames << "; " << path.string()
+                << " not written\n";
+    }
+  }
+
+  writeOutputs(options, game, result, capture);
+  std::cout << "frames=" << result.frames << " ms=" << (headless.ticks() - startTicks)
+            << " screenState=" << game.flow().screenState << " battleNumber=" << game.battle().battleNumber
+            << " exit=" << app::exitReasonName(result.reason) << "\n";
+  if (result.reason == app::ExitReason::Stuck) {
+    std::cerr << "varnholt-replay: frame " << result.frames << " kept reading the keyboard without ending\n";
+  }
+  game.gameShutdown();
+  return result.reason == app::ExitReason::Stuck ? 3 : 0;
 }
 
 }  // namespace
@@ -146,73 +221,5 @@ int main(int argc, char** argv) {
     std::cerr << "varnholt-replay: cannot enter " << search.found->string() << "\n";
     return 1;
   }
-
-  platform::HeadlessPlatform headless;
-  app::ScriptedKeyboard keyboard(headless, *script, options->maxReads);
-  app::FrameCapture capture(keyboard);
-  capture.setRecording(options->hashes.has_value(), !options->dumps.empty());
-  app::Game game(capture);
-  if (!game.gameInit()) {
-    std::cerr << "varnholt: " << game.failure() << "\n";
-    return 1;
-  }
-  const std::uint32_t startTicks = headless.ticks();
-
-  auto writeDumpsFor = [&](int frame) {
-    auto [first, last] = options->dumps.equal_range(frame);
-    for (auto it = first; it != last; ++it) {
-      // A frame that presented nothing (Backspace on the battle screen) has no picture of its own.
-      if (capture.latestFrame() != frame) {
-        std::cerr << "varnholt-replay: frame " << frame << " presented no picture; " << it->second.string()
-                  << " not written\n";
-        continue;
-      }
-      writeDump(it->second, capture.latest());
-    }
-  };
-  app::FrameObserver observer;
-  observer.beforeFrame = [&](int frame) {
-    keyboard.beginFrame(frame);
-    capture.beginFrame(frame);
-  };
-  observer.afterFrame = writeDumpsFor;
-
-  // The frame after the last one the script names; a script naming the largest frame number runs to it.
-  const int lastNamed = script->lastFrame();
-  const int frameLimit = options->frames > 0                           ? options->frames
-                         : lastNamed < std::numeric_limits<int>::max() ? lastNamed + 1
-                                                                       : lastNamed;
-  const app::LoopResult result = app::runGameLoop(game, capture, observer, frameLimit);
-  if (result.reason == app::ExitReason::CampaignEnd || result.reason == app::ExitReason::Stuck) {
-    // The last frame stopped midway; what it presented is still its picture.
-    writeDumpsFor(result.frames);
-  }
-  for (const auto& [frame, path] : options->dumps) {
-    if (frame > result.frames) {
-      std::cerr << "varnholt-replay: the game ended after frame " << result.frames << "; " << path.string()
-                << " not written\n";
-    }
-  }
-
-  if (options->state) {
-    std::ofstream out(*options->state);
-    app::writeGameState(out, game, result);
-    if (!out) std::cerr << "varnholt-replay: cannot write " << options->state->string() << "\n";
-  }
-  if (options->hashes) {
-    std::ofstream out(*options->hashes);
-    for (const auto& presented : capture.presented()) {
-      out << presented.frame << ' ' << presented.index << ' ' << app::formatHash(presented.hash) << '\n';
-    }
-    if (!out) std::cerr << "varnholt-replay: cannot write " << options->hashes->string() << "\n";
-  }
-
-  std::cout << "frames=" << result.frames << " ms=" << (headless.ticks() - startTicks)
-            << " screenState=" << game.flow().screenState << " battleNumber=" << game.battle().battleNumber
-            << " exit=" << app::exitReasonName(result.reason) << "\n";
-  if (result.reason == app::ExitReason::Stuck) {
-    std::cerr << "varnholt-replay: frame " << result.frames << " kept reading the keyboard without ending\n";
-  }
-  game.gameShutdown();
-  return result.reason == app::ExitReason::Stuck ? 3 : 0;
+  return replay(*options, *script);
 }

@@ -6,8 +6,10 @@
 #include <algorithm>
 #include <array>
 #include <atomic>
+#include <chrono>
 #include <csignal>
 #include <cstring>
+#include <deque>
 #include <thread>
 #include <vector>
 
@@ -86,6 +88,15 @@ bool isEnter(SDL_Scancode scancode) {
 }  // namespace
 
 struct SdlPlatform::State {
+  // ticks() counts milliseconds on the steady clock from the backend's creation, so a wait can sleep
+  // to the exact moment its deadline is reached.
+  using Clock = std::chrono::steady_clock;
+  Clock::time_point origin = Clock::now();
+  std::int64_t elapsedMs(Clock::time_point now = Clock::now()) const {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(now - origin).count();
+  }
+  WaitLateness waits;
+
   SdlOptions options;
   std::string lastError;
   MessageQueue messages;
@@ -114,6 +125,16 @@ struct SdlPlatform::State {
   // mode (Alt+Enter) is hidden from the game until it is released.
   std::array<bool, SDL_NUM_SCANCODES> down{};
   std::array<bool, SDL_NUM_SCANCODES> hidden{};
+  // Presses and releases not yet taken, for input that must see every press; the oldest are dropped
+  // when nobody takes them.
+  std::deque<KeyEvent> keyEvents;
+  static constexpr std::size_t KEY_EVENT_LIMIT = 1024;
+  void keyEvent(int scancode, bool isDown) {
+    const std::uint8_t code = directInputCode(scancode);
+    if (code == 0) return;
+    if (keyEvents.size() >= KEY_EVENT_LIMIT) keyEvents.pop_front();
+    keyEvents.push_back(KeyEvent{code, isDown, static_cast<std::uint32_t>(elapsedMs())});
+  }
 
   bool fullscreen = false;
   int windowedWidth = 0;
@@ -121,7 +142,11 @@ struct SdlPlatform::State {
   bool pointerHidden = false;
   bool screenshotRequested = false;
 
+  // The close button or a quit signal. The quit message is posted for a loop that only looks at
+  // messages; quitRequested() tells the game to stop the frame it is in.
+  bool outsideQuit = false;
   void postQuitRequest() {
+    outsideQuit = true;
     if (!messages.contains(Message::Destroy)) messages.post(Message::Destroy);
   }
 
@@ -130,6 +155,7 @@ struct SdlPlatform::State {
     texture.reset(
         SDL_CreateTexture(renderer.get(), TEXTURE_FORMAT, SDL_TEXTUREACCESS_STREAMING, width, height));
     textureFilled = false;
+    enlarged.reset();
     if (!texture) {
       lastError = std::string("cannot create the frame texture: ") + SDL_GetError();
       return false;
@@ -148,6 +174,42 @@ struct SdlPlatform::State {
     ++lookupBuilds;
   }
 
+  // The frame enlarged a whole number of times, sharp, for the fit placement to be smoothed down
+  // from; remade after every upload, kept for repaints of the same picture.
+  std::unique_ptr<SDL_Texture, TextureDeleter> enlarged;
+  int enlargedScale = 0;
+  bool enlargedValid = false;
+
+  // What the fit placement is drawn from: the frame itself when the place is a whole multiple of it
+  // (or the enlargement cannot be made), else the enlarged frame. Sets the scale mode the copy uses.
+  SDL_Texture* fitSource(const ViewportRect& place) {
+    const int scale = enlargement(place.width, place.height, textureWidth, textureHeight);
+    const bool whole = place.width == scale * textureWidth && place.height == scale * textureHeight;
+    if (whole || scale == 1) {
+      SDL_SetTextureScaleMode(texture.get(), whole ? SDL_ScaleModeNearest : SDL_ScaleModeLinear);
+      return texture.get();
+    }
+    if (!enlarged || enlargedScale != scale) {
+      enlarged.reset(SDL_CreateTexture(renderer.get(), TEXTURE_FORMAT, SDL_TEXTUREACCESS_TARGET,
+                                       scale * textureWidth, scale * textureHeight));
+      enlargedScale = scale;
+      enlargedValid = false;
+      if (!enlarged) {
+        SDL_SetTextureScaleMode(texture.get(), SDL_ScaleModeLinear);
+        return texture.get();
+      }
+      SDL_SetTextureScaleMode(enlarged.get(), SDL_ScaleModeLinear);
+    }
+    if (!enlargedValid) {
+      SDL_SetTextureScaleMode(texture.get(), SDL_ScaleModeNearest);
+      SDL_SetRenderTarget(renderer.get(), enlarged.get());
+      SDL_RenderCopy(renderer.get(), texture.get(), nullptr, nullptr);
+      SDL_SetRenderTarget(renderer.get(), nullptr);
+      enlargedValid = true;
+    }
+    return enlarged.get();
+  }
+
   // Draws the texture letterboxed into the window; black when no frame has been shown yet.
   void redraw() {
     if (!renderer) return;
@@ -157,9 +219,11 @@ struct SdlPlatform::State {
       int outputWidth = 0;
       int outputHeight = 0;
       SDL_GetRendererOutputSize(renderer.get(), &outputWidth, &outputHeight);
-      const ViewportRect place = fitFrame(outputWidth, outputHeight, textureWidth, textureHeight);
+      const ViewportRect place =
+          fitFrame(outputWidth, outputHeight, textureWidth, textureHeight, options.scaling);
+      SDL_Texture* source = options.scaling == FitMode::Fit ? fitSource(place) : texture.get();
       const SDL_Rect target{place.x, place.y, place.width, place.height};
-      SDL_RenderCopy(renderer.get(), texture.get(), nullptr, &target);
+      SDL_RenderCopy(renderer.get(), source, nullptr, &target);
     }
     SDL_RenderPresent(renderer.get());
   }
@@ -208,6 +272,7 @@ struct SdlPlatform::State {
       case SDL_RENDER_DEVICE_RESET:
         // The texture's contents are gone; the next present fills a new one, even with the same picture.
         texture.reset();
+        enlarged.reset();
         textureFilled = false;
         shown.forget();
         break;
@@ -224,11 +289,13 @@ struct SdlPlatform::State {
         } else if (scancode == SDL_SCANCODE_F12) {
           screenshotRequested = true;
         }
+        if (!hidden[scancode]) keyEvent(scancode, true);
         break;
       }
       case SDL_KEYUP: {
         const SDL_Scancode scancode = event.key.keysym.scancode;
         if (scancode < 0 || scancode >= SDL_NUM_SCANCODES) break;
+        if (down[scancode]) keyEvent(scancode, false);
         down[scancode] = false;
         hidden[scancode] = false;
         break;
@@ -310,6 +377,7 @@ bool SdlPlatform::openWindow(std::string_view title, int width, int height) {
 void SdlPlatform::closeWindow() {
   State& s = *state_;
   s.signals.reset();
+  s.enlarged.reset();
   s.texture.reset();
   s.renderer.reset();
   s.window.reset();
@@ -319,6 +387,8 @@ void SdlPlatform::closeWindow() {
   s.shown.forget();
   s.lookupValid = false;
   s.down.fill(false);
+  s.outsideQuit = false;
+  s.keyEvents.clear();
   s.hidden.fill(false);
 }
 
@@ -361,24 +431,44 @@ bool SdlPlatform::isKeyDown(DirectKey key) {
   return false;
 }
 
+void SdlPlatform::takeKeyEvents(std::vector<KeyEvent>& events) {
+  State& s = *state_;
+  s.pump();
+  events.insert(events.end(), s.keyEvents.begin(), s.keyEvents.end());
+  s.keyEvents.clear();
+}
+
 std::uint32_t SdlPlatform::ticks() {
-  return static_cast<std::uint32_t>(SDL_GetTicks64());
+  return static_cast<std::uint32_t>(state_->elapsedMs());
 }
 
 void SdlPlatform::waitUntil(std::uint32_t deadline) {
-  // Sleep in short slices, handling window events between them, until about a millisecond is left;
-  // spin for that last part so the wait ends on time.
-  constexpr std::int32_t LONGEST_SLEEP_MS = 5;
+  // Sleeps to the deadline's very moment on the clock ticks() counts on, waking at least every
+  // PUMP_INTERVAL to handle the window's events, so a long wait keeps the window served and a short
+  // one costs one sleep. The wait never ends before ticks() reaches the deadline.
+  using Clock = State::Clock;
+  constexpr auto PUMP_INTERVAL = std::chrono::milliseconds(8);
+  State& s = *state_;
+  s.pump();
+  const auto now = Clock::now();
+  const std::int64_t nowMs = s.elapsedMs(now);
+  const auto remaining = static_cast<std::int32_t>(deadline - static_cast<std::uint32_t>(nowMs));
+  if (remaining <= 0 || s.outsideQuit) return;
+  const Clock::time_point target = s.origin + std::chrono::milliseconds(nowMs + remaining);
   for (;;) {
-    state_->pump();
-    const auto remaining = static_cast<std::int32_t>(deadline - ticks());
-    if (remaining <= 0) return;
-    if (remaining > 1) {
-      SDL_Delay(static_cast<Uint32>(std::min(remaining - 1, LONGEST_SLEEP_MS)));
-    } else {
-      std::this_thread::yield();
+    const auto current = Clock::now();
+    if (current >= target) {
+      s.waits.add(std::chrono::duration_cast<std::chrono::microseconds>(current - target).count());
+      return;
     }
+    std::this_thread::sleep_until(std::min(target, current + PUMP_INTERVAL));
+    s.pump();
+    if (s.outsideQuit) return;
   }
+}
+
+WaitLateness SdlPlatform::waitLateness() const {
+  return state_->waits;
 }
 
 bool SdlPlatform::present(const Frame& frame) {
@@ -408,6 +498,7 @@ bool SdlPlatform::present(const Frame& frame) {
   }
   convertFrame(frame, s.lookup, memory, pitch);
   SDL_UnlockTexture(s.texture.get());
+  s.enlargedValid = false;
   s.textureFilled = true;
   s.shown.keep(frame);
   ++s.uploads;
@@ -424,6 +515,12 @@ bool SdlPlatform::takeScreenshotRequest() {
   const bool requested = state_->screenshotRequested;
   state_->screenshotRequested = false;
   return requested;
+}
+
+bool SdlPlatform::quitRequested() {
+  // Every call that can sit in a loop pumps the window's events already; a signal may have come since.
+  if (quitSignalled.exchange(false)) state_->postQuitRequest();
+  return state_->outsideQuit;
 }
 
 const std::string& SdlPlatform::lastError() const {

@@ -1,22 +1,48 @@
 #pragma once
-// The desktop backend: an SDL2 window showing the 8-bit frame scaled to fit (nearest neighbour, aspect
-// kept, letterboxed, whole-number scale when it fits), desktop full screen by default or windowed, F11 or
+// The desktop backend: an SDL2 window showing the 8-bit frame scaled to fit (aspect kept, letterboxed;
+// whole-number nearest-neighbour steps, or the largest size that fits drawn sharp and even), desktop full screen by default or windowed, F11 or
 // Alt+Enter to switch. The keyboard snapshot is kept from SDL's key events and translated to DirectInput
 // codes. The close button, SIGINT and SIGTERM ask the game to quit as Escape does. Waits sleep most of
 // their time and keep handling window events, so the desktop never sees the window hang. Presenting the
 // picture already on screen does nothing, and the window repaints itself from the last one when the
 // desktop asks, so an idle screen costs almost no processor time.
 
+#include <array>
 #include <cstdint>
 #include <memory>
 #include <string>
 
 #include "platform/platform.h"
+#include "platform/viewport.h"
 
 namespace varnholt::platform {
 
 struct SdlOptions {
   bool windowed = false;
+  FitMode scaling = FitMode::Integer;
+};
+
+// How late the waits ended: how many ended within each tenth of a millisecond after their deadline.
+struct WaitLateness {
+  static constexpr int BUCKETS = 100;  // 0.0-0.1 ms ... 9.9-10 ms, then one for everything later
+  std::array<std::uint64_t, BUCKETS + 1> counts{};
+  std::uint64_t total = 0;
+  std::int64_t worstMicroseconds = 0;
+  void add(std::int64_t microseconds) {
+    const std::int64_t bucket = microseconds / 100;
+    ++counts[static_cast<std::size_t>(bucket < BUCKETS ? bucket : BUCKETS)];
+    ++total;
+    if (microseconds > worstMicroseconds) worstMicroseconds = microseconds;
+  }
+  // The lateness in milliseconds that `share` (0..1) of the waits stayed under (a bucket's upper edge).
+  double percentileMs(double share) const {
+    std::uint64_t seen = 0;
+    for (int i = 0; i <= BUCKETS; ++i) {
+      seen += counts[static_cast<std::size_t>(i)];
+      if (total > 0 && static_cast<double>(seen) >= share * static_cast<double>(total)) return (i + 1) / 10.0;
+    }
+    return 0.0;
+  }
 };
 
 class SdlPlatform : public Platform {
@@ -35,6 +61,7 @@ class SdlPlatform : public Platform {
 
   bool readKeyboard(std::uint8_t (&state)[256]) override;
   bool isKeyDown(DirectKey key) override;
+  void takeKeyEvents(std::vector<KeyEvent>& events) override;
 
   std::uint32_t ticks() override;
   void waitUntil(std::uint32_t deadline) override;
@@ -42,6 +69,7 @@ class SdlPlatform : public Platform {
   bool present(const Frame& frame) override;
   TextRasterizer* textRasterizer() override;
   bool takeScreenshotRequest() override;
+  bool quitRequested() override;
   const std::string& lastError() const override;
 
   // Switches between desktop full screen and a window, as F11 and Alt+Enter do.
@@ -55,6 +83,8 @@ class SdlPlatform : public Platform {
   // How many presents converted and uploaded a picture; presenting the picture already on screen does
   // neither.
   std::uint64_t frameUploads() const;
+  // How late the waits that had to sleep ended after their deadline.
+  WaitLateness waitLateness() const;
   // SDL's id of the window, 0 while none is open: for tests and tools that look at the window itself.
   std::uint32_t windowId() const;
 
