@@ -270,13 +270,19 @@ TEST(SdlSmoke, WaitsReachTheirDeadlineAndKeepTheWindowServed) {
   SdlPlatform platform(SdlOptions{true});
   ASSERT_TRUE(platform.openWindow("Varnholt", WIDTH, HEIGHT)) << platform.lastError();
   const std::uint32_t start = platform.ticks();
+  platform.waitUntil(start + 30);
+  EXPECT_GE(platform.ticks() - start, 30u);
+  EXPECT_EQ(platform.waitLateness().total, 1u);
+
+  // A quit request from outside is handled during a wait and ends it at once.
   SDL_Event quit{};
   quit.type = SDL_QUIT;
   SDL_PushEvent(&quit);
-  platform.waitUntil(start + 30);
-  EXPECT_GE(platform.ticks() - start, 30u);
-  // The event was handled during the wait: its quit request is already queued.
+  const std::uint32_t longWait = platform.ticks();
+  platform.waitUntil(longWait + 60000);
+  EXPECT_LT(platform.ticks() - longWait, 60000u);
   EXPECT_EQ(SDL_PeepEvents(nullptr, 0, SDL_PEEKEVENT, SDL_QUIT, SDL_QUIT), 0);
+  EXPECT_TRUE(platform.quitRequested());
   EXPECT_EQ(platform.peekMessage(), Message::Destroy);
 
   const std::uint32_t before = platform.ticks();
