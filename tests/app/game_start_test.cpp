@@ -75,7 +75,7 @@ TEST(GameCommandLine, HelpVersionAndUnknownOptions) {
   auto version = runGame("--version");
   EXPECT_EQ(version.code, 0);
   EXPECT_EQ(version.out.rfind("varnholt ", 0), 0u);
-  auto unknown = runGame("--fullscreen");
+  auto unknown = runGame("--full-screen");
   EXPECT_EQ(unknown.code, 2);
   EXPECT_NE(unknown.err.find("Usage:"), std::string::npos);
 }
