@@ -173,5 +173,19 @@ TEST(BattleScreen, SkillOrderedFromTheKeyboardTakesEffectAndEndsTheTurn) {
   EXPECT_EQ(s["messageText"].string(), " ");
 }
 
+// The state file as a whole, at the title, on the selection screen and in every cursor mode and battle
+// command: its fields, their order and the numbers the game-flow values are written as.
+TEST(BattleScreen, StateFilesMatchTheGoldenOnes) {
+  std::string states = runReplay(basic(), "1 -\n").stateText;                       // title
+  states += runReplay(basic(), "1 Enter\n3 Enter\n", {"--frames", "4"}).stateText;  // selection
+  states += battle("", kElinsTurn).stateText;                                       // command bar
+  states += battle("44 Right\n45 Enter\n", 45).stateText;                           // move
+  states += battle("44 Enter\n", 44).stateText;                                     // attack
+  states += battle("44-46 Up\n47 Enter\n", 47).stateText;                           // skill list
+  states += battle("44-46 Up\n47 Enter\n48 Down\n49 Enter\n", 49).stateText;        // skill picked
+  states += battle("44 Enter\n45 Right\n46-52 Down\n53 Enter\n", 115).stateText;    // turn ended
+  expectGoldenStates(states, "states");
+}
+
 }  // namespace
 }  // namespace varnholt::testing

@@ -104,4 +104,15 @@ void expectGoldenHashes(const ReplayRun& run, const std::string& name) {
       << "frame hashes differ from " << golden.string() << " (VARNHOLT_UPDATE_GOLDEN=1 rewrites it)";
 }
 
+void expectGoldenStates(const std::string& states, const std::string& name) {
+  const fs::path golden = fs::path(REPLAY_SOURCE_DIR) / "golden" / (name + ".json");
+  if (std::getenv("VARNHOLT_UPDATE_GOLDEN") != nullptr) {
+    fs::create_directories(golden.parent_path());
+    std::ofstream(golden) << states;
+    return;
+  }
+  EXPECT_EQ(states, readFile(golden))
+      << "state files differ from " << golden.string() << " (VARNHOLT_UPDATE_GOLDEN=1 rewrites it)";
+}
+
 }  // namespace varnholt::testing

@@ -46,6 +46,8 @@ ReplayRun runReplay(const std::filesystem::path& campaignDir, const std::string&
 // Compares a run's hash lines with the golden file of that name, or rewrites the golden file when the
 // environment variable VARNHOLT_UPDATE_GOLDEN is set.
 void expectGoldenHashes(const ReplayRun& run, const std::string& name);
+// The same for state files: `states` (one or more runs' state text) against golden/<name>.json.
+void expectGoldenStates(const std::string& states, const std::string& name);
 
 std::filesystem::path scratchDir();
 
