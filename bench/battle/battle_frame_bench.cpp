@@ -97,8 +97,8 @@ class BusyBattle {
     battle_.units = reordered;
     battle_.step();
     // The skill list is open with the cursor on its first line; the grid cursor rests on a combatant.
-    flow_.cursorMode = 3;
-    flow_.battleCommand = 3;
+    flow_.cursorMode = CursorMode::SkillList;
+    flow_.battleCommand = BattleCommand::Skill;
     flow_.setCursor(390, 390, 2);
     flow_.gridColumn = 11;
     flow_.gridRow = 12;

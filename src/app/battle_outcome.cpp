@@ -26,7 +26,7 @@ void Game::handleVictory() {
     flow_.roster.remove(survivor);
     flow_.roster.add(survivor);
   }
-  flow_.screenState = 2;
+  flow_.screenState = Screen::Selection;
   battle_.units.clear();
   flow_.partyCount = 0;
   battle_.spriteCount = 0;

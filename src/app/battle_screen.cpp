@@ -55,15 +55,15 @@ int Game::battleScreen() {
 
   clampBattleCursor(flow_);
   switch (flow_.battleCommand) {
-    case kCommandMove:
+    case BattleCommand::Move:
       view_.drawMoveCells(battle_);
-      flow_.cursorMode = kModeGrid;
+      flow_.cursorMode = CursorMode::Grid;
       break;
-    case kCommandAttack:
+    case BattleCommand::Attack:
       view_.drawTargetCells(battle_);
-      flow_.cursorMode = kModeGrid;
+      flow_.cursorMode = CursorMode::Grid;
       break;
-    case kCommandSkill:
+    case BattleCommand::Skill:
       view_.drawSkillList(battle_);
       view_.drawTargetCells(battle_);
       break;
@@ -79,42 +79,42 @@ int Game::battleScreen() {
 
 void Game::battleEnter() {
   switch (flow_.cursorMode) {
-    case kModeGrid:
+    case CursorMode::Grid:
       switch (flow_.battleCommand) {
-        case kCommandMove:
+        case BattleCommand::Move:
           battle_.moveActing(flow_.gridColumn, flow_.gridRow);
           flow_.moveTargetX = unitPixelX(flow_.gridColumn);
           flow_.moveTargetY = unitPixelY(flow_.gridRow);
           break;
-        case kCommandAttack:
+        case BattleCommand::Attack:
           battle_.attack(flow_.gridColumn, flow_.gridRow);
           break;
-        case kCommandSkill:
+        case BattleCommand::Skill:
           battle_.useSkill(flow_.gridColumn, flow_.gridRow, flow_.selectedSkill);
           break;
         default:
           break;
       }
       break;
-    case kModeCommandBar: {
+    case CursorMode::CommandBar: {
       const float x = flow_.cursorX();
       if (x == 0) {
-        flow_.battleCommand = kCommandAttack;
+        flow_.battleCommand = BattleCommand::Attack;
       } else if (x == 100) {
-        flow_.battleCommand = kCommandMove;
+        flow_.battleCommand = BattleCommand::Move;
       } else if (x == 200) {
         battle_.endTurn();
       } else if (x == 300) {
-        flow_.battleCommand = kCommandSkill;
-        flow_.cursorMode = kModeSkillList;
+        flow_.battleCommand = BattleCommand::Skill;
+        flow_.cursorMode = CursorMode::SkillList;
         flow_.setCursor(kSkillCursorX, kSkillCursorTop, 2);
       }
       break;
     }
-    case kModeSkillList:
-      flow_.skillPickRequest = 10;
+    case CursorMode::SkillList:
+      flow_.skillPickRequest = SkillPick::TakeHighlighted;
       view_.drawSkillList(battle_);
-      flow_.cursorMode = kModeGrid;
+      flow_.cursorMode = CursorMode::Grid;
       break;
     default:
       break;

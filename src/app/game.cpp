@@ -110,13 +110,13 @@ int Game::gameFrame() {
   fillSurface(backBuffer, 0);
   drawBackground(false);
   switch (flow_.screenState) {
-    case 0:
+    case Screen::Title:
       return titleScreen();
-    case 1:
+    case Screen::Splash:
       return splashScreen();
-    case 2:
+    case Screen::Selection:
       return selectionScreen();
-    default:
+    default:  // Screen::Battle and every value beyond it
       return battleScreen();
   }
 }
@@ -183,7 +183,7 @@ int Game::titleScreen() {
     flow_.setCursor(flow_.cursorX(), titleCursorDown(y), flow_.cursorFrame());
   } else if (keyDown(platform::DIK_RETURN)) {
     if (y == kTitleBeginY) {
-      flow_.screenState = 1;
+      flow_.screenState = Screen::Splash;
       flow_.setCursor(5, 105, 0);
       if (loadBackground(kMapPicture, true)) drawBackground(true);
     } else if (y == kTitleIntroY) {
@@ -215,7 +215,7 @@ int Game::splashScreen() {
   }
   loadBackground(kMapPicture, true);
   flow_.setCursor(kSelectionCursorX0, kSelectionCursorY, 3);
-  flow_.screenState = 2;
+  flow_.screenState = Screen::Selection;
   for (int id = 1; id <= kSelectionSlots; ++id) {
     Character character = database_.getCharacter(id);
     // A character the database lacks would join the roster as id 0; it is left out instead.

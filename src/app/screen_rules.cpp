@@ -47,7 +47,7 @@ void battleArrow(GameFlowState& flow, ArrowKey key) {
   float y = flow.cursorY();
   const float cell = kCellPixels;
   switch (flow.cursorMode) {
-    case kModeGrid:
+    case CursorMode::Grid:
       switch (key) {
         case ArrowKey::Right:
           x += cell;
@@ -67,10 +67,10 @@ void battleArrow(GameFlowState& flow, ArrowKey key) {
           break;
       }
       break;
-    case kModeCommandBar:
+    case CursorMode::CommandBar:
       x += (key == ArrowKey::Right || key == ArrowKey::Up) ? kCommandBarStep : -kCommandBarStep;
       break;
-    case kModeSkillList:
+    case CursorMode::SkillList:
       y += (key == ArrowKey::Right || key == ArrowKey::Down) ? kSkillCursorStep : -kSkillCursorStep;
       break;
     default:
@@ -84,7 +84,7 @@ void clampBattleCursor(GameFlowState& flow) {
   float y = flow.cursorY();
   const float cell = kCellPixels;
   switch (flow.cursorMode) {
-    case kModeGrid:
+    case CursorMode::Grid:
       if (flow.gridColumn > kGridCells) {
         x -= cell;
         flow.gridColumn = kGridCells;
@@ -102,11 +102,11 @@ void clampBattleCursor(GameFlowState& flow) {
         flow.gridRow = 1;
       }
       break;
-    case kModeCommandBar:
+    case CursorMode::CommandBar:
       if (x > kCommandBarLastX) x = kCommandBarLastX;
       if (x < 0) x = 0;
       break;
-    case kModeSkillList:
+    case CursorMode::SkillList:
       if (y > kSkillCursorBottom) y = kSkillCursorBottom;
       if (y < 385) y = kSkillCursorTop;
       break;
@@ -117,8 +117,8 @@ void clampBattleCursor(GameFlowState& flow) {
 }
 
 void openCommandBar(GameFlowState& flow) {
-  flow.cursorMode = kModeCommandBar;
-  flow.battleCommand = kCommandNone;
+  flow.cursorMode = CursorMode::CommandBar;
+  flow.battleCommand = BattleCommand::None;
   flow.cursorToCommandBar();
 }
 

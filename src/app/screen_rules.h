@@ -36,16 +36,6 @@ inline constexpr float kSkillCursorStep = 15;
 inline constexpr int kCellPixels = 38;
 inline constexpr int kGridCells = 10;
 
-// Cursor modes and battle commands of the battle screen.
-inline constexpr int kModeNone = 0;
-inline constexpr int kModeGrid = 1;
-inline constexpr int kModeCommandBar = 2;
-inline constexpr int kModeSkillList = 3;
-inline constexpr int kCommandNone = 0;
-inline constexpr int kCommandMove = 1;
-inline constexpr int kCommandAttack = 2;
-inline constexpr int kCommandSkill = 3;
-
 // The title cursor after Up or Down: 50 pixels, kept between the two entries.
 float titleCursorUp(float y);
 float titleCursorDown(float y);
@@ -68,7 +58,7 @@ enum class ArrowKey { Right, Left, Up, Down };
 
 // An arrow key on the battle screen, by cursor mode: the grid cursor moves a cell (its cell number and
 // its pixel position together), the command bar a button (Up moves right, Down left), the skill list a
-// line. Nothing in mode 0.
+// line. Nothing in CursorMode::None.
 void battleArrow(GameFlowState& flow, ArrowKey key);
 
 // Keeps the cursor inside the current mode's range after a key: the grid cursor on columns and rows

@@ -44,7 +44,7 @@ int Game::selectionScreen() {
   }
 
   if (flow_.partyCount == GameFlowState::partySize) {
-    flow_.screenState = 3;
+    flow_.screenState = Screen::Battle;
     loadBackground(kMapPicture, false);
   }
   drawText(flow_.messageText, kMessageX, kMessageY, kTextColour, backBuffer);

@@ -26,7 +26,7 @@ bool Battle::attack(int column, int row) {
   setSwingAnimation(acting.weapon());
   state = kStateAttackEffect;
   resolveAttack(occupancy(column, row));
-  flow_.cursorMode = 2;
+  flow_.cursorMode = CursorMode::CommandBar;
   flow_.cursorToCommandBar();
   writeBackActing();
   return true;
@@ -76,8 +76,8 @@ bool Battle::useSkill(int column, int row, int skillId) {
   writeBackActing();
   effectShowing = 1;
   setSwingAnimation(acting.weapon());
-  flow_.cursorMode = 2;
-  flow_.battleCommand = 0;
+  flow_.cursorMode = CursorMode::CommandBar;
+  flow_.battleCommand = BattleCommand::None;
   flow_.cursorToCommandBar();
   return true;
 }

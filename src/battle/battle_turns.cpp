@@ -54,7 +54,7 @@ void Battle::chooseNextCombatant() {
   fillMoveCells(acting.column, acting.row, acting.moveRange);
   fillTargetCells(acting.column, acting.row, weaponRange(acting));
   state = kStateCommand;
-  flow_.cursorMode = 2;
+  flow_.cursorMode = CursorMode::CommandBar;
   flow_.cursorToCommandBar();
 }
 
@@ -62,7 +62,7 @@ void Battle::commandPhase() {
   if (acting.side != kPlayerSide) {
     state = kStateEnemyMove;
     enemyMove();
-  } else if (flow_.cursorMode == 1) {
+  } else if (flow_.cursorMode == CursorMode::Grid) {
     flow_.setCursor(static_cast<float>((flow_.gridColumn - 1) * 38 + 5),
                     static_cast<float>((flow_.gridRow - 1) * 38 + 105), 0);
   }

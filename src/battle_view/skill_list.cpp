@@ -27,7 +27,7 @@ void BattleView::drawSkillList(Battle& battle) {
       battle.fillTargetCells(battle.acting.column, battle.acting.row, skill.range);
       drawTargetCells(battle);
       canvas_.drawText(skill.description, kSkillListX, kSkillDescriptionY);
-      if (flow_.skillPickRequest == 10) flow_.selectedSkill = skillId;
+      if (flow_.skillPickRequest == SkillPick::TakeHighlighted) flow_.selectedSkill = skillId;
     }
     y += kSkillLineHeight;
     if (y > kSkillListBottom) {
@@ -35,7 +35,7 @@ void BattleView::drawSkillList(Battle& battle) {
       x = kSkillListSecondX;
     }
   }
-  flow_.skillPickRequest = 0;
+  flow_.skillPickRequest = SkillPick::None;
 }
 
 }  // namespace varnholt

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "battle/game_flow_state.h"
 #include "fixture_campaign.h"
 #include "json_value.h"
 

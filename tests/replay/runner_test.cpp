@@ -67,8 +67,8 @@ TEST(ReplayRunner, RunsOneFrameBeyondTheScriptAndSumsUp) {
   auto run = runReplay(campaign({}), "5 -\n");
   ASSERT_EQ(run.exitCode, 0) << run.err;
   EXPECT_EQ(run.s()["frames"].integer(), 6);
-  EXPECT_EQ(run.out,
-            "frames=6 ms=" + std::to_string(6 * (20 + 1)) + " screenState=0 battleNumber=1 exit=running\n")
+  EXPECT_EQ(run.out, "frames=6 ms=" + std::to_string(6 * (20 + 1)) + " screenState=" +
+                         std::to_string(toNumber(Screen::Title)) + " battleNumber=1 exit=running\n")
       << "six title frames: a 20 ms wait each, and the headless present moves the clock 1 ms";
 }
 
@@ -115,7 +115,7 @@ TEST(MissingPictures, LeaveTheirPartOfTheScreenAsItWas) {
   EXPECT_EQ(withGaps.s()["units"].size(), complete.s()["units"].size());
   EXPECT_EQ(withGaps.s()["randomDraws"].integer(), complete.s()["randomDraws"].integer());
   EXPECT_EQ(withGaps.s()["battleState"].integer(), complete.s()["battleState"].integer());
-  EXPECT_EQ(withGaps.s()["screenState"].integer(), 3);
+  EXPECT_EQ(withGaps.s()["screenState"].integer(), toNumber(Screen::Battle));
   // Without "select.BMP" the first selection frame keeps the splash's last picture (fill 22) under it,
   // and the next frame the map picture loaded as background at the end of the splash (fill 46).
   EXPECT_EQ(pixelOf(splashEnd, 700, 550), 22);
@@ -171,7 +171,7 @@ TEST(Recording, ARecordedSessionReplaysToTheSameState) {
     auto result = app::runGameLoop(game, recorder, observer, 120);
     recorder.finish();
     app::writeGameState(liveState, game, result);
-    EXPECT_EQ(game.flow().screenState, 3) << "the session reached the battle";
+    EXPECT_EQ(game.flow().screenState, Screen::Battle) << "the session reached the battle";
   }
   ASSERT_EQ(::chdir(here.c_str()), 0);
 
