@@ -119,7 +119,7 @@ class BusyBattle {
   void frame() {
     fillSurface(backBuffer, 0);
     battle_.step();
-    view_.drawSkillList(battle_);
+    view_.drawSkillList(battle_, battle_.highlightSkill());
     view_.drawTargetCells(battle_);
     battle_.drawOverlay();
     const Character underCursor = battle_.combatantAt(flow_.gridColumn, flow_.gridRow);

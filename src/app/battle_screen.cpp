@@ -63,10 +63,12 @@ int Game::battleScreen() {
       view_.drawTargetCells(battle_);
       flow_.cursorMode = CursorMode::Grid;
       break;
-    case BattleCommand::Skill:
-      view_.drawSkillList(battle_);
+    case BattleCommand::Skill: {
+      const SkillList skills = battle_.highlightSkill();
+      view_.drawSkillList(battle_, skills);
       view_.drawTargetCells(battle_);
       break;
+    }
     default:
       break;
   }
@@ -111,11 +113,13 @@ void Game::battleEnter() {
       }
       break;
     }
-    case CursorMode::SkillList:
+    case CursorMode::SkillList: {
       flow_.skillPickRequest = SkillPick::TakeHighlighted;
-      view_.drawSkillList(battle_);
+      const SkillList skills = battle_.highlightSkill();
+      view_.drawSkillList(battle_, skills);
       flow_.cursorMode = CursorMode::Grid;
       break;
+    }
     default:
       break;
   }

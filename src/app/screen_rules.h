@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "battle/game_flow_state.h"
+#include "battle/skill_list.h"
 #include "data/bounded_list.h"
 #include "data/map_record.h"
 #include "data/random.h"
@@ -29,10 +30,10 @@ inline constexpr float kSelectionCursorY = 100;
 // Battle screen: the command bar and the skill list.
 inline constexpr float kCommandBarStep = 100;
 inline constexpr float kCommandBarLastX = 300;
-inline constexpr float kSkillCursorX = 390;
-inline constexpr float kSkillCursorTop = 390;
+inline constexpr float kSkillCursorX = kSkillListX - kSkillCursorOffsetX;      // 390: the first column
+inline constexpr float kSkillCursorTop = kSkillListTop - kSkillCursorOffsetY;  // 390: the first line
 inline constexpr float kSkillCursorBottom = 555;
-inline constexpr float kSkillCursorStep = 15;
+inline constexpr float kSkillCursorStep = kSkillLineHeight;
 inline constexpr int kCellPixels = 38;
 inline constexpr int kGridCells = 10;
 

@@ -10,6 +10,7 @@
 
 #include "battle/battle_presentation.h"
 #include "battle/game_flow_state.h"
+#include "battle/skill_list.h"
 #include "data/bounded_list.h"
 #include "data/character.h"
 #include "data/game_database.h"
@@ -96,6 +97,13 @@ class Battle {
   // False when the cell is not an allowed target (only the cells the command marked stay marked).
   bool useSkill(int column, int row, int skillId);
   SkillEffect applySkill(int skillId, int targetId);
+
+  // --- the skill list ---
+  // Lays out the acting combatant's skill list, looking each skill up once in list order, and applies the
+  // highlight of the line under the cursor: the cells within that skill's range around the acting
+  // combatant become the target cells, and a pick request takes it as the selected skill. The request is
+  // cleared whether or not a skill was taken. Draws nothing: the view draws the list it returns.
+  SkillList highlightSkill();
 
   // --- the computer's turn ---
   // Chooses the destination and starts the move and the walk (no move without a destination).

@@ -11,12 +11,6 @@
 namespace varnholt {
 
 // Screen places of the battle view.
-inline constexpr int kSkillListX = 450;
-inline constexpr int kSkillListSecondX = 550;
-inline constexpr int kSkillListTop = 400;
-inline constexpr int kSkillListBottom = 555;
-inline constexpr int kSkillLineHeight = 15;
-inline constexpr int kSkillDescriptionY = 575;
 inline constexpr int kTurnLineColorIndex = 50;
 
 // Where the marker of a cell is drawn (also the grid cursor's place on that cell).
@@ -38,11 +32,9 @@ class BattleView final : public BattlePresentation {
   void drawCellMarker(int column, int row);
   void drawMoveCells(const Battle& battle);
   void drawTargetCells(const Battle& battle);
-  // Lists the acting combatant's skills at x 450 from y 400. The line under the cursor is highlighted:
-  // the targets of its range around the acting combatant are marked (and become the battle's target
-  // cells), its description is shown, and on request it becomes the selected skill. The request is
-  // always cleared afterwards.
-  void drawSkillList(Battle& battle);
+  // Draws the list Battle::highlightSkill laid out: each skill's name on its line and, right after the
+  // highlighted line's name, the battle's target cells and that skill's description. Changes nothing.
+  void drawSkillList(const Battle& battle, const SkillList& list);
 
   // BattlePresentation
   void createUnitSprite(Sprite& sprite, const Character& combatant) override;

@@ -106,7 +106,7 @@ TEST_F(BattleViewTest, TheSkillListHighlightsTheLineTenPixelsBelowTheCursor) {
     flow.setCursor(390, c.cursorY, 2);
     flow.skillPickRequest = SkillPick::TakeHighlighted;
     flow.selectedSkill = 99;
-    view.drawSkillList(battle);
+    view.drawSkillList(battle, battle.highlightSkill());
     EXPECT_EQ(flow.skillPickRequest, SkillPick::None);
     EXPECT_EQ(canvas.count("Skill"), 12);
     EXPECT_EQ(canvas.count("Skill12@550,400"), 1);
