@@ -76,8 +76,7 @@ fs::path writeContent() {
 
 class BusyBattle {
  public:
-  BusyBattle()
-      : folder_(writeContent()), battle_(database_, flow_, random_), view_(database_, flow_, canvas_) {
+  BusyBattle() : folder_(writeContent()), battle_(database_, flow_, random_), view_(database_, canvas_) {
     platform::setCurrent(&platform_);
     ok_ = initDisplay(800, 600, 8, 0) == 1;
     fs::current_path(folder_);

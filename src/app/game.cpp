@@ -33,7 +33,7 @@ Game::Game(platform::Platform& platform)
     : platform_(platform),
       random_(sharedRandom()),
       battle_(database_, flow_, random_),
-      view_(database_, flow_, canvas_) {
+      view_(database_, canvas_) {
   resetEngine();
   random_.reset();
   platform::setCurrent(&platform_);

@@ -1,10 +1,11 @@
 #pragma once
 // The battle view: the unit and effect sprites, the cell markers, the skill list, the status panel, and
-// the drawing the battle rules ask for through their presentation interface.
+// the drawing the battle rules ask for through their presentation interface. Beyond building the
+// battle's sprites from their pictures it only draws: it decides no rules state and never sees the
+// game-flow state.
 
 #include "battle/battle.h"
 #include "battle/battle_presentation.h"
-#include "battle/game_flow_state.h"
 #include "battle_view/battle_canvas.h"
 #include "data/game_database.h"
 
@@ -23,7 +24,7 @@ constexpr int markerPixelY(int row) {
 
 class BattleView final : public BattlePresentation {
  public:
-  BattleView(GameDatabase& database, GameFlowState& flow, BattleCanvas& canvas);
+  BattleView(GameDatabase& database, BattleCanvas& canvas);
 
   // The swing and hit sprites of the battle, from "sword.bmp" and "hit.bmp"; both start hidden. Returns 1.
   int createEffectSprites(Battle& battle);
@@ -45,7 +46,6 @@ class BattleView final : public BattlePresentation {
 
  private:
   GameDatabase& database_;
-  GameFlowState& flow_;
   BattleCanvas& canvas_;
 };
 

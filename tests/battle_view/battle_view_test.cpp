@@ -45,7 +45,7 @@ class RecordingCanvas : public BattleCanvas {
 
 class BattleViewTest : public ::testing::Test {
  protected:
-  BattleViewTest() : battle(database, flow, random), view(database, flow, canvas) {
+  BattleViewTest() : battle(database, flow, random), view(database, canvas) {
     database.baseDirectory = "fixtures";
     battle.setPresentation(&view);
     battle.loadMap(1);
