@@ -16,7 +16,8 @@ SkillList Battle::highlightSkill() {
   const IdList skills = acting.skills;
   for (int i = 0; i < skills.count(); ++i) {
     const int skillId = skills.at(i);
-    // Each skill is looked up once per list, in list order, so the skill cache ages as it always has.
+    // Each skill is looked up here once, in list order, and the view draws from these copies: the skill
+    // cache's ages follow the list and not the drawing.
     SkillLine& line = list.lines[static_cast<std::size_t>(i)];
     line = SkillLine{x, y, database_.getSkill(skillId)};
     list.count = i + 1;
