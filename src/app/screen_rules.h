@@ -33,8 +33,8 @@ inline constexpr float kSkillCursorX = 390;
 inline constexpr float kSkillCursorTop = 390;
 inline constexpr float kSkillCursorBottom = 555;
 inline constexpr float kSkillCursorStep = 15;
-inline constexpr int kCellPixels = 38;
-inline constexpr int kGridCells = 10;
+using varnholt::kCellPixels;
+using varnholt::kGridCells;
 
 // Cursor modes and battle commands of the battle screen.
 inline constexpr int kModeNone = 0;
@@ -63,6 +63,8 @@ std::optional<int> rosterIndexAtCursor(float x, int rosterCount);
 // again until the cell is free. A cell counts as free only when it also lies on the map. When no free
 // cell on the map is left among columns and rows 1..10, nothing is drawn and nothing is returned.
 std::optional<GridPos> placePartyMember(const MapRecord& map, RandomGenerator& random);
+// Whether placePartyMember may take cell (column, row), which lies in columns and rows 1..10.
+bool isPlacementCell(const MapRecord& map, int column, int row);
 
 enum class ArrowKey { Right, Left, Up, Down };
 

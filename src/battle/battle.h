@@ -13,6 +13,7 @@
 #include "data/bounded_list.h"
 #include "data/character.h"
 #include "data/game_database.h"
+#include "data/grid_geometry.h"
 #include "data/map_record.h"
 #include "data/random.h"
 #include "engine/sprite.h"
@@ -37,14 +38,6 @@ inline constexpr int kUnitSpriteSlots = 13;
 
 // Ranges above this are treated as this, so that the fills (which grow as 4 to the range) always end.
 inline constexpr int kMaxFillRange = 10;
-
-// Battle-grid geometry: where the unit on a cell stands, in pixels.
-constexpr int unitPixelX(int column) {
-  return 38 * column - 30;
-}
-constexpr int unitPixelY(int row) {
-  return 38 * row + 58;
-}
 
 // How an end of turn left the battle.
 enum class TurnEnd { Continues, Defeat, Victory };

@@ -63,8 +63,8 @@ void Battle::commandPhase() {
     state = kStateEnemyMove;
     enemyMove();
   } else if (flow_.cursorMode == 1) {
-    flow_.setCursor(static_cast<float>((flow_.gridColumn - 1) * 38 + 5),
-                    static_cast<float>((flow_.gridRow - 1) * 38 + 105), 0);
+    flow_.setCursor(static_cast<float>(markerPixelX(flow_.gridColumn)),
+                    static_cast<float>(markerPixelY(flow_.gridRow)), 0);
   }
   std::memcpy(actingName, acting.name, sizeof actingName);
   actingName[sizeof actingName - 1] = '\0';

@@ -7,6 +7,7 @@
 #include "battle/game_flow_state.h"
 #include "battle_view/battle_canvas.h"
 #include "data/game_database.h"
+#include "data/grid_geometry.h"
 
 namespace varnholt {
 
@@ -18,14 +19,6 @@ inline constexpr int kSkillListBottom = 555;
 inline constexpr int kSkillLineHeight = 15;
 inline constexpr int kSkillDescriptionY = 575;
 inline constexpr int kTurnLineColorIndex = 50;
-
-// Where the marker of a cell is drawn (also the grid cursor's place on that cell).
-constexpr int markerPixelX(int column) {
-  return (column - 1) * 38 + 5;
-}
-constexpr int markerPixelY(int row) {
-  return (row - 1) * 38 + 105;
-}
 
 class BattleView final : public BattlePresentation {
  public:
