@@ -91,8 +91,8 @@ TEST_F(CampaignArt, EveryPictureOfTheCatalogueIsDrawnAtTheSizeItsScreenOrCellsRe
 
 TEST_F(CampaignArt, FullScreenPicturesAreOpaqueBecauseTheyAreDrawnOverTheLastFrame) {
   for (const auto& use : pictures::fixedPictureUses()) {
-    if (use.cut == pictures::Cut::FullScreen)
-      EXPECT_EQ(inked(picture(use.file), 0, 0, 800, 600), 800 * 600) << use.file;
+    if (use.cut != pictures::Cut::FullScreen) continue;
+    EXPECT_EQ(inked(picture(use.file), 0, 0, 800, 600), 800 * 600) << use.file;
   }
   // The end picture covers the whole screen rectangle from pixel (1, 1); the defeat and victory banners
   // leave the battle visible around them.
