@@ -511,41 +511,43 @@ Canvas cursors() {
   for (int n = 0; n < cursors::kCount; ++n)
     c.fillRect(cursors::cell(n).left(), cursors::cell(n).top(), cursors::kCellWidth, cursors::kCellHeight, 0);
   auto cell = [&](int n) { return Point{double(cursors::cell(n).left()), double(cursors::cell(n).top())}; };
-  // 0: the grid cursor, bright brackets just outside the 38-pixel cell box (x 10..47, y 0..37).
+  // Where the cell's box lies in a cursor cell drawn at the cell's marker position (x 10..47, y 0..37).
+  const int boxX = cellBoxLeft(1) - markerPixelX(1), boxY = cellBoxTop(1) - markerPixelY(1);
+  // The grid cursor, bright brackets just outside the cell box.
   {
     Canvas k(56, 40);
-    corners(k, 8, 0, 42, 40, 12, colour::pureYellow, 3);
+    corners(k, boxX - 2, boxY, kCell + 4, 40, 12, colour::pureYellow, 3);
     k.outline(colour::outline);
-    c.blit(k, static_cast<int>(cell(0).x), 1);
+    c.blit(k, static_cast<int>(cell(cursors::kGridCursor).x), 1);
   }
-  // 1: the command bar cursor, brackets round the lower part of a 56-pixel button.
+  // The command bar cursor, brackets round the lower part of a 56-pixel button.
   {
     Canvas k(56, 40);
     corners(k, 1, 1, 54, 38, 10, colour::pureYellow, 3);
     k.outline(colour::outline);
-    c.blit(k, static_cast<int>(cell(1).x), 1);
+    c.blit(k, static_cast<int>(cell(cursors::kCommandBarCursor).x), 1);
   }
-  // 2: the cell marker, a checkered tint with a rim over the cell box.
+  // The cell marker, a checkered tint with a rim over the cell box.
   {
     Canvas k(56, 40);
-    k.ditherRect(10, 0, 38, 38, colour::cyan);
-    k.frameRect(10, 0, 38, 38, ramp::ice.at(0.95));
-    c.blit(k, static_cast<int>(cell(2).x), 1);
+    k.ditherRect(boxX, boxY, kCell, kCell, colour::cyan);
+    k.frameRect(boxX, boxY, kCell, kCell, ramp::ice.at(0.95));
+    c.blit(k, static_cast<int>(cell(cursors::kCellMarker).x), 1);
   }
-  // 3: the menu and skill list arrow, its tip beside text drawn 60 pixels right and 10 down.
+  // The menu and skill list arrow, its tip beside text drawn 60 pixels right and 10 down.
   {
     Canvas k(56, 40);
     arrow(k, 52, 17, 34, colour::goldLight + 1);
     k.outline(colour::outline);
-    c.blit(k, static_cast<int>(cell(3).x), 1);
+    c.blit(k, static_cast<int>(cell(cursors::kMenuArrow).x), 1);
   }
-  // 4: the party screen cursor, brackets over a portrait that starts 5 pixels to its right.
+  // The party screen cursor, brackets over a portrait that starts 5 pixels to its right.
   {
     Canvas k(56, 40);
     corners(k, 3, 0, 53, 40, 11, colour::pureYellow, 3);
     k.fillPolygon({{22, 0}, {34, 0}, {28, 6}}, colour::pureYellow);
     k.outline(colour::outline);
-    c.blit(k, static_cast<int>(cell(4).x), 1);
+    c.blit(k, static_cast<int>(cell(cursors::kPartyCursor).x), 1);
   }
   return c;
 }
