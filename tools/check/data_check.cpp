@@ -108,7 +108,6 @@ class FieldCheck : public FieldObserver {
     afterField(read);
   }
 
-  bool failed() const { return failed_; }
   // The entries of the record's id list, before the closing -1.
   int listLength() const { return listLength_; }
   // The value of the int field last read under `name`.
@@ -120,7 +119,8 @@ class FieldCheck : public FieldObserver {
  protected:
   virtual std::string label(const FieldRead& read) const {
     std::string name = read.name;
-    if (read.index > 0) name += " " + std::to_string(read.index);
+    // Repeated fields are told apart by their place; a list's entries, ended by -1, are not.
+    if (read.index > 0 && name != kSkillListField) name += " " + std::to_string(read.index);
     if (read.count > 0) name += " of " + std::to_string(read.count);
     return name;
   }
