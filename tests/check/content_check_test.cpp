@@ -520,6 +520,7 @@ TEST(PictureVerdicts, TheCheckerPassesAPictureExactlyWhenTheGamesLoaderLoadsIt) 
     SCOPED_TRACE(shape.name);
     writeFile(folder / screen.file, shapedBmp(shape));
     BitmapFile loaded;
+    clearPictureCache();
     const bool shown = loadBitmapFile(loaded, (folder / screen.file).string()) == 1 &&
                        loaded.infoHeader.biWidth >= pictures::kScreenWidth &&
                        loaded.infoHeader.biHeight >= pictures::kScreenHeight;

@@ -51,6 +51,9 @@ void checkPicture(const std::filesystem::path& folder, const std::string& name,
     report.problem(name, 0, "missing (" + use.what + ")");
     return;
   }
+  // The engine's picture cache knows a file by name, size and modification time, which a file rewritten
+  // within the clock's granularity can share with its former self; the checker reads every file afresh.
+  clearPictureCache();
   BitmapFile picture;
   if (!loadBitmapFile(picture, path.string())) {
     report.problem(name, 0, refusal(path));
