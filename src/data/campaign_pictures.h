@@ -151,9 +151,14 @@ inline Extent extentOf(const PictureUse& use) {
   return extent;
 }
 
+inline std::string sizeText(int width, int height) {
+  return std::to_string(width) + " x " + std::to_string(height);
+}
+
 // Every cell of a character's sheet: the facings, then the portrait.
 inline PictureUse characterSheetUse() {
-  PictureUse use{"", "a character's four facings and portrait", Cut::Sheet, {}};
+  PictureUse use{
+      "", "a character's " + std::to_string(characters::kFacings) + " facings and portrait", Cut::Sheet, {}};
   for (int f = 0; f < characters::kFacings; ++f) use.cells.push_back(characters::facing(f));
   use.cells.push_back(characters::kPortrait);
   return use;
@@ -171,23 +176,42 @@ inline std::vector<PictureUse> fixedPictureUses() {
   fullScreen(kSelection);
   fullScreen(kBattlefield);
 
-  PictureUse bar{buttons::kFile, "four buttons of 56 x 56", Cut::Sheet, {}};
+  PictureUse bar{
+      buttons::kFile,
+      std::to_string(buttons::kCount) + " buttons of " + sizeText(buttons::kCellWidth, buttons::kCellHeight),
+      Cut::Sheet,
+      {}};
   for (int b = 0; b < buttons::kCount; ++b) bar.cells.push_back(buttons::cell(b));
   uses.push_back(bar);
-  PictureUse cursorSheet{cursors::kFile, "five cursor cells of 56 x 40", Cut::Sheet, {}};
+  PictureUse cursorSheet{cursors::kFile,
+                         std::to_string(cursors::kCount) + " cursor cells of " +
+                             sizeText(cursors::kCellWidth, cursors::kCellHeight),
+                         Cut::Sheet,
+                         {}};
   for (int c = 0; c < cursors::kCount; ++c) cursorSheet.cells.push_back(cursors::cell(c));
   uses.push_back(cursorSheet);
-  PictureUse swingSheet{swings::kFile, "four swings of three 56 x 56 cells", Cut::Sheet, {}};
+  PictureUse swingSheet{swings::kFile,
+                        std::to_string(swings::kRows) + " swings of " + std::to_string(swings::kFrames) +
+                            " " + sizeText(swings::kCellWidth, swings::kCellHeight) + " cells",
+                        Cut::Sheet,
+                        {}};
   for (int r = 0; r < swings::kRows; ++r)
     for (int f = 0; f < swings::kFrames; ++f) swingSheet.cells.push_back(swings::cell(f, r));
   uses.push_back(swingSheet);
-  PictureUse hitSheet{hits::kFile, "four hit and five miss cells of 56 x 72", Cut::Sheet, {}};
+  PictureUse hitSheet{hits::kFile,
+                      std::to_string(hits::kHitFrames) + " hit and " + std::to_string(hits::kMissFrames) +
+                          " miss cells of " + sizeText(hits::kCellWidth, hits::kCellHeight),
+                      Cut::Sheet,
+                      {}};
   for (int f = 0; f < hits::kHitFrames; ++f) hitSheet.cells.push_back(hits::cell(f, hits::kHitRow));
   for (int f = 0; f < hits::kMissFrames; ++f) hitSheet.cells.push_back(hits::cell(f, hits::kMissRow));
   uses.push_back(hitSheet);
 
   for (const char* file : {kDefeat, kVictory, kCampaignEnd})
-    uses.push_back({file, "the 800 x 600 rectangle from pixel (1, 1)", Cut::Sheet, {kResultCell}});
+    uses.push_back({file,
+                    "the " + sizeText(kScreenWidth, kScreenHeight) + " rectangle from pixel (1, 1)",
+                    Cut::Sheet,
+                    {kResultCell}});
   return uses;
 }
 

@@ -383,7 +383,7 @@ TEST_F(CampaignCopy, EachBrokenRequirementIsReportedWhereItStands) {
        "buttons.bmp",
        0,
        false,
-       "four buttons of 56 x 56 needs at least 228 x 57"},
+       "4 buttons of 56 x 56 needs at least 228 x 57"},
       {"result picture without the border",
        {{"victory.bmp", Op::Write, "", bmp(800, 600, 1)}},
        "victory.bmp",

@@ -15,13 +15,9 @@
 namespace varnholt::check {
 namespace {
 
-std::string sizeText(int width, int height) {
-  return std::to_string(width) + " x " + std::to_string(height);
-}
-
 std::string cellLabel(const pictures::PictureUse& use, const pictures::SheetCell& cell) {
   std::string label = "cell (" + std::to_string(cell.column) + ", " + std::to_string(cell.row) + ") of " +
-                      sizeText(cell.width, cell.height);
+                      pictures::sizeText(cell.width, cell.height);
   if (use.file.empty() && cell.width == pictures::characters::kPortrait.width &&
       cell.height == pictures::characters::kPortrait.height &&
       cell.column == pictures::characters::kPortrait.column)
@@ -63,8 +59,8 @@ void checkPicture(const std::filesystem::path& folder, const std::string& name,
   const pictures::Extent need = pictures::extentOf(use);
   if (width < need.width || height < need.height) {
     report.problem(name, 0,
-                   "size " + sizeText(width, height) + "; " + use.what + " needs at least " +
-                       sizeText(need.width, need.height));
+                   "size " + pictures::sizeText(width, height) + "; " + use.what + " needs at least " +
+                       pictures::sizeText(need.width, need.height));
     return;
   }
   if (use.cut != pictures::Cut::Sheet) return;
