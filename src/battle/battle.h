@@ -33,6 +33,9 @@ inline constexpr int kStateAttackEffect = 6;
 // The side of the player's combatants; every other value is the computer's side.
 inline constexpr int kPlayerSide = 1;
 
+// The running speed total at which the turn cycle chooses a combatant to act.
+inline constexpr int kTurnSpeed = 100;
+
 // One unit sprite per combatant: a battle holds at most this many combatants.
 inline constexpr int kUnitSpriteSlots = 13;
 

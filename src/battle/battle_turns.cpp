@@ -41,7 +41,7 @@ void Battle::chooseNextCombatant() {
   for (int i = n - 1; i >= 0; --i) {
     const Character combatant = units.at(i);
     total += combatant.aspd;
-    if (total >= 100) {
+    if (total >= kTurnSpeed) {
       choice = combatant;
       chosen = true;
     }

@@ -562,13 +562,13 @@ TEST_F(CampaignCopy, VerdictsFollowTheGamesFormulasAndTheCatalogue) {
       computerSpeed += opponent.aspd;
     }
     ASSERT_LT(aldric.flee, 1);
-    ASSERT_LT(computerSpeed, 100);
+    ASSERT_LT(computerSpeed, kTurnSpeed);
     const Report report = checkCampaign(folder_);
     EXPECT_TRUE(
         holds(report, "chardb.txt", "character 1: flee " + std::to_string(aldric.flee) + " is below 1"));
-    EXPECT_TRUE(
-        holds(report, "battledb.txt",
-              "battle 1: the computer's speeds sum to " + std::to_string(computerSpeed) + ", below 100"));
+    EXPECT_TRUE(holds(report, "battledb.txt",
+                      "battle 1: the computer's speeds sum to " + std::to_string(computerSpeed) + ", below " +
+                          std::to_string(kTurnSpeed)));
   }
   writeFile(chars, charText);
   writeFile(battles, battleText);

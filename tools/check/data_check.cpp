@@ -445,12 +445,11 @@ void checkBattle(Campaign& c, GameDatabase& database, int number, const BattleRe
                          " are free; the party of " + std::to_string(kParty) + " needs " +
                          std::to_string(kParty));
   }
-  // The turn cycle picks whoever brings the running speed total to 100 (see chooseNextCombatant).
-  constexpr long long kTurnSpeed = 100;
+  // The turn cycle picks whoever brings the running speed total to kTurnSpeed (chooseNextCombatant).
   if (computerCount > 0 && computerSpeed < kTurnSpeed)
     report.warn("battledb.txt", b.line,
-                what + "the computer's speeds sum to " + std::to_string(computerSpeed) +
-                    ", below 100: once the party falls nobody is chosen to act");
+                what + "the computer's speeds sum to " + std::to_string(computerSpeed) + ", below " +
+                    std::to_string(kTurnSpeed) + ": once the party falls nobody is chosen to act");
   // The slowest party the player can field, with any allies the battle lists.
   std::vector<long long> partySpeeds;
   for (int id = 1; id <= app::kSelectionSlots; ++id)
@@ -461,8 +460,8 @@ void checkBattle(Campaign& c, GameDatabase& database, int number, const BattleRe
     for (int k = 0; k < kParty; ++k) party += partySpeeds[k];
     if (party < kTurnSpeed)
       report.warn("battledb.txt", b.line,
-                  what + "the slowest party's speeds sum to " + std::to_string(party) +
-                      ", below 100: once the opponents fall nobody is chosen to act");
+                  what + "the slowest party's speeds sum to " + std::to_string(party) + ", below " +
+                      std::to_string(kTurnSpeed) + ": once the opponents fall nobody is chosen to act");
   }
 }
 
