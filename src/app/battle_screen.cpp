@@ -7,8 +7,6 @@
 namespace varnholt::app {
 namespace {
 
-constexpr const char* kButtonsPicture = "buttons.bmp";
-constexpr int kButtons = 4;
 constexpr int kButtonY = 500;
 constexpr int kStatusPanelX = 400;
 constexpr int kStatusPanelY = 200;
@@ -18,9 +16,10 @@ constexpr int kStatusPanelY = 200;
 void Game::drawCommandBar() {
   // One load serves the four buttons: each is a cell of the same picture, so the screen shows the same
   // pixels as loading it once per button.
-  if (loadBitmapFile(bitmapFile, kButtonsPicture)) {
+  if (loadBitmapFile(bitmapFile, pictures::buttons::kFile)) {
     setPalette(bitmapFile.palette);
-    for (int i = 0; i < kButtons; ++i) drawPictureCell(bitmapFile, i, 100 * i, kButtonY);
+    for (int i = 0; i < pictures::buttons::kCount; ++i)
+      drawPictureCell(bitmapFile, pictures::buttons::cell(i), 100 * i, kButtonY);
     unloadBitmapFile(bitmapFile);
   }
   destroyImage(flow_.scratchImage);

@@ -26,10 +26,12 @@ std::optional<int> rosterIndexAtCursor(float x, int rosterCount) {
   return std::nullopt;
 }
 
+bool isPlacementCell(const MapRecord& map, int column, int row) {
+  return column <= map.columns && row <= map.rows && map.occupancy[column][row] == 0;
+}
+
 std::optional<GridPos> placePartyMember(const MapRecord& map, RandomGenerator& random) {
-  auto usable = [&](int column, int row) {
-    return column <= map.columns && row <= map.rows && map.occupancy[column][row] == 0;
-  };
+  auto usable = [&](int column, int row) { return isPlacementCell(map, column, row); };
   bool anyFree = false;
   for (int column = 1; column <= kGridCells && !anyFree; ++column) {
     for (int row = 1; row <= kGridCells && !anyFree; ++row) anyFree = usable(column, row);

@@ -34,8 +34,8 @@ inline constexpr float kSkillCursorX = kSkillListX - kSkillCursorOffsetX;      /
 inline constexpr float kSkillCursorTop = kSkillListTop - kSkillCursorOffsetY;  // 390: the first line
 inline constexpr float kSkillCursorBottom = 555;
 inline constexpr float kSkillCursorStep = kSkillLineHeight;
-inline constexpr int kCellPixels = 38;
-inline constexpr int kGridCells = 10;
+using varnholt::kCellPixels;
+using varnholt::kGridCells;
 
 // The title cursor after Up or Down: 50 pixels, kept between the two entries.
 float titleCursorUp(float y);
@@ -54,6 +54,8 @@ std::optional<int> rosterIndexAtCursor(float x, int rosterCount);
 // again until the cell is free. A cell counts as free only when it also lies on the map. When no free
 // cell on the map is left among columns and rows 1..10, nothing is drawn and nothing is returned.
 std::optional<GridPos> placePartyMember(const MapRecord& map, RandomGenerator& random);
+// Whether placePartyMember may take cell (column, row), which lies in columns and rows 1..10.
+bool isPlacementCell(const MapRecord& map, int column, int row);
 
 enum class ArrowKey { Right, Left, Up, Down };
 

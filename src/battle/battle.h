@@ -14,6 +14,7 @@
 #include "data/bounded_list.h"
 #include "data/character.h"
 #include "data/game_database.h"
+#include "data/grid_geometry.h"
 #include "data/map_record.h"
 #include "data/random.h"
 #include "engine/sprite.h"
@@ -33,19 +34,14 @@ inline constexpr int kStateAttackEffect = 6;
 // The side of the player's combatants; every other value is the computer's side.
 inline constexpr int kPlayerSide = 1;
 
+// The running speed total at which the turn cycle chooses a combatant to act.
+inline constexpr int kTurnSpeed = 100;
+
 // One unit sprite per combatant: a battle holds at most this many combatants.
 inline constexpr int kUnitSpriteSlots = 13;
 
 // Ranges above this are treated as this, so that the fills (which grow as 4 to the range) always end.
 inline constexpr int kMaxFillRange = 10;
-
-// Battle-grid geometry: where the unit on a cell stands, in pixels.
-constexpr int unitPixelX(int column) {
-  return 38 * column - 30;
-}
-constexpr int unitPixelY(int row) {
-  return 38 * row + 58;
-}
 
 // How an end of turn left the battle.
 enum class TurnEnd { Continues, Defeat, Victory };

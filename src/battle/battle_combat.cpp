@@ -2,20 +2,14 @@
 
 #include "battle/battle.h"
 #include "battle/combat_formulas.h"
+#include "data/campaign_pictures.h"
 
 namespace varnholt {
 
-namespace {
-
-// "sword.bmp" holds one swing for each of the weapon numbers 1 to 4.
-constexpr int kFirstSwing = 1;
-constexpr int kLastSwing = 4;
-
-}  // namespace
-
 // A weapon number without a swing keeps the swing shown last, so no empty animation slot is ever read.
 void Battle::setSwingAnimation(int weapon) {
-  if (weapon >= kFirstSwing && weapon <= kLastSwing) setSpriteAnimation(swordSprite, weapon);
+  if (weapon >= pictures::swings::kFirstWeapon && weapon <= pictures::swings::kLastWeapon)
+    setSpriteAnimation(swordSprite, weapon);
 }
 
 // An attack on a marked cell always ends the turn through the attack effect, even when the cell is empty
@@ -54,7 +48,7 @@ void Battle::resolveAttack(int targetId) {
   state = kStateAttackEffect;
   effectShowing = 1;
   setSpritePosition(swordSprite, unitPixelX(target.column), unitPixelY(target.row));
-  setSpritePosition(hitSprite, 38 * target.column, unitPixelY(target.row));
+  setSpritePosition(hitSprite, hitPixelX(target.column), unitPixelY(target.row));
   showSprite(swordSprite);
 }
 

@@ -8,19 +8,12 @@
 #include "battle/battle_presentation.h"
 #include "battle_view/battle_canvas.h"
 #include "data/game_database.h"
+#include "data/grid_geometry.h"
 
 namespace varnholt {
 
 // Screen places of the battle view.
 inline constexpr int kTurnLineColorIndex = 50;
-
-// Where the marker of a cell is drawn (also the grid cursor's place on that cell).
-constexpr int markerPixelX(int column) {
-  return (column - 1) * 38 + 5;
-}
-constexpr int markerPixelY(int row) {
-  return (row - 1) * 38 + 105;
-}
 
 class BattleView final : public BattlePresentation {
  public:

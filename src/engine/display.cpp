@@ -255,32 +255,41 @@ bool readDecimal(const std::string& text, std::size_t& pos, int& value) {
 
 }  // namespace
 
-int loadPaletteFile(const std::string& fileName, PALETTEENTRY* entries) {
-  if (!entries) return 0;
+std::optional<std::string> readPaletteText(const std::string& fileName) {
   std::ifstream file(fileName);
-  if (!file) return 0;
+  if (!file) return std::nullopt;
   // 256 lines of four numbers fit easily; a huge file is read no further than this.
   constexpr std::size_t MAX_PALETTE_TEXT = 1 << 20;
   std::string text(MAX_PALETTE_TEXT, '\0');
   file.read(text.data(), static_cast<std::streamsize>(text.size()));
   text.resize(static_cast<std::size_t>(file.gcount()));
+  return text;
+}
 
-  std::fill(entries, entries + 256, PALETTEENTRY{});
+std::vector<PaletteNumber> readPaletteNumbers(const std::string& text) {
+  std::vector<PaletteNumber> numbers;
   std::size_t pos = 0;
-  for (int i = 0; i < 256; ++i) {
-    int values[4] = {};
-    bool complete = true;
-    for (int& v : values) {
-      if (!readDecimal(text, pos, v)) {
-        complete = false;
-        break;
-      }
-    }
-    if (!complete) break;
-    entries[i].red = static_cast<std::uint8_t>(values[0]);
-    entries[i].green = static_cast<std::uint8_t>(values[1]);
-    entries[i].blue = static_cast<std::uint8_t>(values[2]);
-    entries[i].flags = static_cast<std::uint8_t>(values[3]);
+  int value = 0;
+  while (numbers.size() < 4 * 256) {
+    while (pos < text.size() && std::isspace(static_cast<unsigned char>(text[pos]))) ++pos;
+    const std::size_t start = pos;
+    if (!readDecimal(text, pos, value)) break;
+    numbers.push_back({value, start});
+  }
+  return numbers;
+}
+
+int loadPaletteFile(const std::string& fileName, PALETTEENTRY* entries) {
+  if (!entries) return 0;
+  const std::optional<std::string> text = readPaletteText(fileName);
+  if (!text) return 0;
+  std::fill(entries, entries + 256, PALETTEENTRY{});
+  const std::vector<PaletteNumber> numbers = readPaletteNumbers(*text);
+  for (std::size_t i = 0; i < numbers.size() / 4; ++i) {
+    entries[i].red = static_cast<std::uint8_t>(numbers[4 * i].value);
+    entries[i].green = static_cast<std::uint8_t>(numbers[4 * i + 1].value);
+    entries[i].blue = static_cast<std::uint8_t>(numbers[4 * i + 2].value);
+    entries[i].flags = static_cast<std::uint8_t>(numbers[4 * i + 3].value);
   }
   return 1;
 }

@@ -6,7 +6,9 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "engine/surface.h"
 #include "platform/platform.h"
@@ -90,5 +92,15 @@ std::uint32_t waitClock(std::uint32_t milliseconds);
 // number stored as one byte. The array is cleared first; reading stops at the first entry that is not
 // four numbers, leaving the rest zero. 1, or 0 when the file cannot be opened (the array is untouched).
 int loadPaletteFile(const std::string& fileName, PALETTEENTRY* entries);
+
+// The two steps of loadPaletteFile, for tools that check a palette file. The text as much of it as is
+// read (nullopt when the file cannot be opened), and its numbers: at most 1024, each with the offset it
+// starts at, up to the first token that is not a number. Complete entries are the first size / 4.
+struct PaletteNumber {
+  int value = 0;
+  std::size_t offset = 0;
+};
+std::optional<std::string> readPaletteText(const std::string& fileName);
+std::vector<PaletteNumber> readPaletteNumbers(const std::string& text);
 
 }  // namespace varnholt
