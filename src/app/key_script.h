@@ -10,6 +10,10 @@
 // The listed keys are held for the addressed frames or reads, every other key is up. When several lines
 // address the same frame (or read), the later line wins. A read that no read line addresses takes the
 // state of its frame.
+//
+// Parsing resolves the overlaps once: frame lines and read lines each become a sorted list of disjoint
+// spans with the keys of the line that wins there, so a lookup is a binary search whatever the length
+// of the script.
 
 #include <cstdint>
 #include <optional>
@@ -67,7 +71,21 @@ class KeyScript {
   const std::vector<Line>& lines() const { return lines_; }
 
  private:
+  // Positions are ordered frame first, then read: frame << 32 | read (read 0 for frame lines).
+  using Position = std::uint64_t;
+  // Keys held from `first` to `last` (inclusive) by the line that wins there.
+  struct Span {
+    Position first = 0;
+    Position last = 0;
+    KeySet keys = 0;
+  };
+  static const Span* findSpan(const std::vector<Span>& spans, Position position);
+  void buildIndex();
+
   std::vector<Line> lines_;
+  std::vector<Span> frameSpans_;
+  std::vector<Span> readSpans_;
+  int lastFrame_ = 0;
 };
 
 }  // namespace varnholt::app

@@ -7,11 +7,14 @@
 #include <cctype>
 #include <climits>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <string_view>
 
 #include "engine/display_internal.h"
 #include "engine/error_log.h"
+#include "platform/content_report.h"
 
 namespace varnholt {
 
@@ -234,7 +237,7 @@ namespace {
 // Reads one decimal integer as "%d" would: white space skipped, an optional sign, digits. Values beyond
 // the int range saturate instead of overflowing. False (position unchanged past the white space) when
 // no digits follow.
-bool readDecimal(const std::string& text, std::size_t& pos, int& value) {
+bool readDecimal(std::string_view text, std::size_t& pos, int& value) {
   while (pos < text.size() && std::isspace(static_cast<unsigned char>(text[pos]))) ++pos;
   std::size_t p = pos;
   bool negative = false;
@@ -257,14 +260,33 @@ bool readDecimal(const std::string& text, std::size_t& pos, int& value) {
 
 int loadPaletteFile(const std::string& fileName, PALETTEENTRY* entries) {
   if (!entries) return 0;
+  namespace fs = std::filesystem;
+  std::error_code error;
+  const fs::file_status status = fs::status(fileName, error);
+  if (!fs::exists(status)) return 0;
+  if (!fs::is_regular_file(status)) {
+    platform::reportContentProblem(fileName + " is not a regular file; it is not read");
+    return 0;
+  }
+  const std::uintmax_t size = fs::file_size(fileName, error);
+  if (error) return 0;
+  if (size > PALETTE_MAX_FILE_BYTES) {
+    platform::reportContentProblem(fileName + " is " + std::to_string(size) + " bytes, more than the " +
+                                   std::to_string(PALETTE_MAX_FILE_BYTES) +
+                                   " a palette file may have; it is not read");
+    return 0;
+  }
   std::ifstream file(fileName);
   if (!file) return 0;
-  // 256 lines of four numbers fit easily; a huge file is read no further than this.
-  constexpr std::size_t MAX_PALETTE_TEXT = 1 << 20;
-  std::string text(MAX_PALETTE_TEXT, '\0');
+  // Read no more than the cap even if the file grew since its size was taken.
+  std::string text(static_cast<std::size_t>(size), '\0');
   file.read(text.data(), static_cast<std::streamsize>(text.size()));
   text.resize(static_cast<std::size_t>(file.gcount()));
+  return parsePaletteText(text, entries);
+}
 
+int parsePaletteText(std::string_view text, PALETTEENTRY* entries) {
+  if (!entries) return 0;
   std::fill(entries, entries + 256, PALETTEENTRY{});
   std::size_t pos = 0;
   for (int i = 0; i < 256; ++i) {
