@@ -15,7 +15,10 @@ shift || true
 build=build-fuzz
 CC=clang-14 CXX=clang++-14 cmake -S . -B "$build" -DVARNHOLT_FUZZ=ON -DVARNHOLT_BUILD_TESTS=OFF \
   -DVARNHOLT_BUILD_BENCH=OFF -DVARNHOLT_BUILD_SDL=OFF -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build "$build" --target fuzzers -j "$(nproc)"
+if ! cmake --build "$build" --target fuzzers -j "$(nproc)" >"$build/build.log" 2>&1; then
+  tail -n 40 "$build/build.log"
+  exit 1
+fi
 
 targets=("$@")
 [ ${#targets[@]} -gt 0 ] || mapfile -t targets <"$build/fuzz/targets.txt"
