@@ -225,9 +225,17 @@ std::optional<KeyScript> KeyScript::load(const std::string& path, std::string& e
     error = "cannot read " + path;
     return std::nullopt;
   }
-  std::ostringstream text;
-  text << file.rdbuf();
-  auto script = parse(text.str(), error);
+  // Read in pieces up to the cap, so that a pipe or a device that never ends cannot fill the memory.
+  std::string text;
+  char piece[1 << 16];
+  while (file.read(piece, sizeof piece) || file.gcount() > 0) {
+    text.append(piece, static_cast<std::size_t>(file.gcount()));
+    if (text.size() > kMaxKeyScriptBytes) {
+      error = path + ": larger than " + std::to_string(kMaxKeyScriptBytes) + " bytes";
+      return std::nullopt;
+    }
+  }
+  auto script = parse(text, error);
   if (!script) error = path + ": " + error;
   return script;
 }

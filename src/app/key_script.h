@@ -15,6 +15,7 @@
 // spans with the keys of the line that wins there, so a lookup is a binary search whatever the length
 // of the script.
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -45,6 +46,9 @@ std::optional<KeySet> parseKeySet(std::string_view text);
 void keySetToSnapshot(KeySet keys, std::uint8_t (&state)[256]);
 KeySet snapshotToKeySet(const std::uint8_t (&state)[256]);
 
+// The largest key script that is read: 64 MiB, some six million lines.
+inline constexpr std::size_t kMaxKeyScriptBytes = std::size_t{64} << 20;
+
 class KeyScript {
  public:
   // One script line. `fromRead` and `toRead` are 0 for a frame-level line.
@@ -58,7 +62,8 @@ class KeyScript {
 
   // Parses a whole script. On failure returns nullopt and sets `error` to "line N: what is wrong".
   static std::optional<KeyScript> parse(std::string_view text, std::string& error);
-  // Reads and parses a file; `error` also covers a file that cannot be read.
+  // Reads and parses a file; `error` also covers a file that cannot be read or is larger than
+  // kMaxKeyScriptBytes (which is read no further).
   static std::optional<KeyScript> load(const std::string& path, std::string& error);
 
   // Keys held at frame level in `frame` (what the Escape/Space test at the frame's start sees).

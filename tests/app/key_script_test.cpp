@@ -149,11 +149,13 @@ TEST(KeyScriptResolution, ManyOverlappingLinesResolveAsTheLastCoveringLine) {
   }
 }
 
-TEST(KeyScriptFile, MissingFileOrAFolderIsAnError) {
-  for (const std::string path : {"no-such-script.keys", "."}) {
+TEST(KeyScriptFile, MissingFileAFolderOrAnEndlessDeviceIsAnError) {
+  for (const std::string path : {"no-such-script.keys", ".", "/dev/zero"}) {
     std::string error;
     EXPECT_FALSE(KeyScript::load(path, error).has_value()) << path;
     EXPECT_NE(error.find(path), std::string::npos) << error;
+    if (path == "/dev/zero")
+      EXPECT_NE(error.find("larger than"), std::string::npos) << "read up to the cap only";
   }
 }
 
