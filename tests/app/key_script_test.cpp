@@ -154,8 +154,9 @@ TEST(KeyScriptFile, MissingFileAFolderOrAnEndlessDeviceIsAnError) {
     std::string error;
     EXPECT_FALSE(KeyScript::load(path, error).has_value()) << path;
     EXPECT_NE(error.find(path), std::string::npos) << error;
-    if (path == "/dev/zero")
+    if (path == "/dev/zero") {
       EXPECT_NE(error.find("larger than"), std::string::npos) << "read up to the cap only";
+    }
   }
 }
 
