@@ -4,8 +4,11 @@
 
 #include <cctype>
 #include <charconv>
+#include <cstdlib>
 #include <fstream>
 #include <iterator>
+#include <string>
+#include <type_traits>
 
 namespace varnholt::check {
 
@@ -41,9 +44,23 @@ std::optional<T> parseNumber(const std::string& text) {
   const char* first = text.data() + skip;
   const char* last = text.data() + text.size();
   T value{};
-  const auto [end, error] = std::from_chars(first, last, value);
-  if (error != std::errc() || end != last || first == last) return std::nullopt;
-  return value;
+#if defined(__EMSCRIPTEN__)
+  // The web build's C++ library reads no floating-point numbers with from_chars.
+  if constexpr (std::is_floating_point_v<T>) {
+    if (first == last || std::isspace(static_cast<unsigned char>(*first))) return std::nullopt;
+    const std::string digits(first, last);
+    if (digits.find_first_of("xX") != std::string::npos) return std::nullopt;
+    char* end = nullptr;
+    value = std::strtod(digits.c_str(), &end);
+    if (end != digits.c_str() + digits.size()) return std::nullopt;
+    return value;
+  } else
+#endif
+  {
+    const auto [end, error] = std::from_chars(first, last, value);
+    if (error != std::errc() || end != last || first == last) return std::nullopt;
+    return value;
+  }
 }
 
 }  // namespace
