@@ -59,7 +59,8 @@ bool enterCampaign(const std::string& dataDir, bool checkContent) {
     if (findings.problems() > 0) {
       std::string text = "this campaign cannot be played:\n";
       for (const check::Finding& finding : findings.findings()) {
-        if (!finding.warning) text += check::formatFinding(dataDir, finding) + "\n";
+        // Files named as the player knows them: inside the folder they picked.
+        if (!finding.warning) text += check::formatFinding(fs::path(dataDir).filename(), finding) + "\n";
       }
       text += check::summaryLine(findings);
       report("error", text);
