@@ -162,16 +162,18 @@ bool AtlasRasterizer::render(std::string_view text, TextMask& out) {
   const std::size_t end = text.find('\0');
   if (end != std::string_view::npos) text = text.substr(0, end);
   if (text.empty()) return false;
-  for (auto it = cache_.begin(); it != cache_.end(); ++it) {
-    if (it->text == text) {
-      cache_.splice(cache_.begin(), cache_, it);
-      out = it->mask;
-      return true;
-    }
+  if (const auto found = cacheIndex_.find(text); found != cacheIndex_.end()) {
+    cache_.splice(cache_.begin(), cache_, found->second);
+    out = found->second->mask;
+    return true;
   }
   if (!layout(text, out)) return false;
+  if (cache_.size() >= kCacheLines) {
+    cacheIndex_.erase(cache_.back().text);
+    cache_.pop_back();
+  }
   cache_.push_front(Entry{std::string(text), out});
-  if (cache_.size() > kCacheLines) cache_.pop_back();
+  cacheIndex_.emplace(cache_.front().text, cache_.begin());
   return true;
 }
 

@@ -68,6 +68,7 @@ class AtlasRasterizer : public TextRasterizer {
     TextMask mask;
   };
   std::list<Entry> cache_;
+  std::unordered_map<std::string_view, std::list<Entry>::iterator> cacheIndex_;
   static constexpr std::size_t kCacheLines = 256;
 };
 
