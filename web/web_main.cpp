@@ -108,7 +108,7 @@ EMSCRIPTEN_KEEPALIVE int varnholt_play(const char* dataDir, int checkContent) {
   int screen = 0;
   app::FrameObserver observer;
   observer.beforeFrame = [&](int) {
-    screen = game.flow().screenState;
+    screen = static_cast<int>(game.flow().screenState);
     frameStart = emscripten_get_now();
     waitedBefore = web.waitedMilliseconds();
   };
@@ -131,7 +131,7 @@ EMSCRIPTEN_KEEPALIVE int varnholt_play(const char* dataDir, int checkContent) {
 EMSCRIPTEN_KEEPALIVE const char* varnholt_live_state() {
   static std::string text;
   if (liveGame == nullptr) return "null";
-  text = "{\"screenState\":" + std::to_string(liveGame->flow().screenState) +
+  text = "{\"screenState\":" + std::to_string(static_cast<int>(liveGame->flow().screenState)) +
          ",\"battleNumber\":" + std::to_string(liveGame->battle().battleNumber) +
          ",\"partyCount\":" + std::to_string(liveGame->flow().partyCount) + "}";
   return text.c_str();
@@ -182,8 +182,8 @@ EMSCRIPTEN_KEEPALIVE int varnholt_replay(const char* dataDir, const char* keysPa
     hashes << presented.frame << ' ' << presented.index << ' ' << app::formatHash(presented.hash) << '\n';
   std::ostringstream summary;
   summary << "frames=" << result.frames << " ms=" << (web.ticks() - startTicks)
-          << " screenState=" << game.flow().screenState << " battleNumber=" << game.battle().battleNumber
-          << " exit=" << app::exitReasonName(result.reason);
+          << " screenState=" << static_cast<int>(game.flow().screenState)
+          << " battleNumber=" << game.battle().battleNumber << " exit=" << app::exitReasonName(result.reason);
   game.gameShutdown();
   page_replay_done(json.str().c_str(), hashes.str().c_str(), summary.str().c_str());
   return result.reason == app::ExitReason::Stuck ? 3 : 0;
@@ -209,7 +209,7 @@ EMSCRIPTEN_KEEPALIVE double varnholt_bench(const char* dataDir, int frames) {
     keyboard.beginFrame(frame + 1);
     game.gameFrame();
   }
-  if (game.flow().screenState != 3) return -1;
+  if (static_cast<int>(game.flow().screenState) != 3) return -1;
   const double waitedBefore = web.waitedMilliseconds();
   const double start = emscripten_get_now();
   for (int i = 0; i < frames; ++i) {
