@@ -4,8 +4,8 @@
 #include <charconv>
 #include <cmath>
 #include <cstdio>
-#include <cstdlib>
-#include <string>
+
+#include "app/float_text.h"
 
 namespace varnholt::app {
 
@@ -60,52 +60,6 @@ JsonWriter& JsonWriter::value(long long number) {
   return *this;
 }
 
-#if defined(__EMSCRIPTEN__)
-namespace {
-
-// What std::to_chars(float) writes, for a C++ library without it (the web build's): the fewest
-// significant digits that read back as the same float, in fixed or scientific notation, whichever is
-// shorter (fixed when they tie).
-std::string shortestFloat(float number) {
-  char text[48];
-  int digits = 1;
-  for (; digits < 9; ++digits) {
-    std::snprintf(text, sizeof text, "%.*e", digits - 1, static_cast<double>(number));
-    if (std::strtof(text, nullptr) == number) break;
-  }
-  std::snprintf(text, sizeof text, "%.*e", digits - 1, static_cast<double>(number));
-  const std::string scientificC = text;
-  const std::size_t e = scientificC.find('e');
-  const bool negative = scientificC[0] == '-';
-  std::string mantissa;
-  for (std::size_t i = negative ? 1 : 0; i < e; ++i) {
-    if (scientificC[i] != '.') mantissa.push_back(scientificC[i]);
-  }
-  const int exponent = std::atoi(scientificC.c_str() + e + 1);
-  std::string scientific = mantissa.substr(0, 1);
-  if (mantissa.size() > 1) scientific += "." + mantissa.substr(1);
-  const int magnitude = exponent < 0 ? -exponent : exponent;
-  scientific +=
-      std::string("e") + (exponent < 0 ? "-" : "+") + (magnitude < 10 ? "0" : "") + std::to_string(magnitude);
-  std::string fixed;
-  const int size = static_cast<int>(mantissa.size());
-  if (exponent >= 0) {
-    if (size <= exponent + 1) {
-      fixed = mantissa + std::string(static_cast<std::size_t>(exponent + 1 - size), '0');
-    } else {
-      fixed = mantissa.substr(0, static_cast<std::size_t>(exponent + 1)) + "." +
-              mantissa.substr(static_cast<std::size_t>(exponent + 1));
-    }
-  } else {
-    fixed = "0." + std::string(static_cast<std::size_t>(-exponent - 1), '0') + mantissa;
-  }
-  const std::string sign = negative ? "-" : "";
-  return sign + (fixed.size() <= scientific.size() ? fixed : scientific);
-}
-
-}  // namespace
-#endif
-
 JsonWriter& JsonWriter::value(float number) {
   separate();
   if (!std::isfinite(number)) {
@@ -113,7 +67,7 @@ JsonWriter& JsonWriter::value(float number) {
     return *this;
   }
 #if defined(__EMSCRIPTEN__)
-  out_ << shortestFloat(number);
+  out_ << shortestFloatText(number);
 #else
   char text[32];
   auto [end, ec] = std::to_chars(text, text + sizeof text, number);
