@@ -174,7 +174,9 @@ int loadBitmapFile(BitmapFile& bitmap, const std::string& fileName) {
     return 0;
   }
 
-  const PictureKey key{fileName, size, modified.time_since_epoch().count(), pixelFormat};
+  // The cast: some C++ libraries count file times in 128 bits.
+  const PictureKey key{fileName, size, static_cast<long long>(modified.time_since_epoch().count()),
+                       pixelFormat};
   PictureCache& cache = pictureCache();
   if (const BitmapFile* cached = cache.find(key)) {
     PALETTEENTRY previous[256];
