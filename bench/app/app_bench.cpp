@@ -52,7 +52,7 @@ constexpr const char* kToSelection = "1 Enter\n";
 constexpr const char* kToBattle =
     "1 Enter\n3 Enter\n4 Right\n5 Enter\n6 Right\n7 Enter\n8 Right\n9 Enter\n10 Right\n11 Enter\n";
 
-void runFrames(benchmark::State& state, const char* keys, int expectedScreen) {
+void runFrames(benchmark::State& state, const char* keys, Screen expectedScreen) {
   BenchGame bench(keys);
   if (bench.game->flow().screenState != expectedScreen) state.SkipWithError("not on the expected screen");
   for (auto _ : state) bench.step();
@@ -61,13 +61,13 @@ void runFrames(benchmark::State& state, const char* keys, int expectedScreen) {
 }
 
 void BM_TitleFrame(benchmark::State& state) {
-  runFrames(state, "", 0);
+  runFrames(state, "", Screen::Title);
 }
 void BM_SelectionFrame(benchmark::State& state) {
-  runFrames(state, kToSelection, 2);
+  runFrames(state, kToSelection, Screen::Selection);
 }
 void BM_BattleFrame(benchmark::State& state) {
-  runFrames(state, kToBattle, 3);
+  runFrames(state, kToBattle, Screen::Battle);
 }
 
 // Resident memory after N battle frames, against the memory after the first 100.

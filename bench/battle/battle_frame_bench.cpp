@@ -76,8 +76,7 @@ fs::path writeContent() {
 
 class BusyBattle {
  public:
-  BusyBattle()
-      : folder_(writeContent()), battle_(database_, flow_, random_), view_(database_, flow_, canvas_) {
+  BusyBattle() : folder_(writeContent()), battle_(database_, flow_, random_), view_(database_, canvas_) {
     platform::setCurrent(&platform_);
     ok_ = initDisplay(800, 600, 8, 0) == 1;
     fs::current_path(folder_);
@@ -97,8 +96,8 @@ class BusyBattle {
     battle_.units = reordered;
     battle_.step();
     // The skill list is open with the cursor on its first line; the grid cursor rests on a combatant.
-    flow_.cursorMode = 3;
-    flow_.battleCommand = 3;
+    flow_.cursorMode = CursorMode::SkillList;
+    flow_.battleCommand = BattleCommand::Skill;
     flow_.setCursor(390, 390, 2);
     flow_.gridColumn = 11;
     flow_.gridRow = 12;
@@ -119,7 +118,7 @@ class BusyBattle {
   void frame() {
     fillSurface(backBuffer, 0);
     battle_.step();
-    view_.drawSkillList(battle_);
+    view_.drawSkillList(battle_, battle_.highlightSkill());
     view_.drawTargetCells(battle_);
     battle_.drawOverlay();
     const Character underCursor = battle_.combatantAt(flow_.gridColumn, flow_.gridRow);

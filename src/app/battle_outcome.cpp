@@ -9,24 +9,24 @@
 namespace varnholt::app {
 
 void Game::handleDefeat() {
-  showResultPicture("gameover.bmp");
+  showResultPicture(pictures::kDefeat);
 }
 
 void Game::handleVictory() {
   battle_.battleNumber += 1;
   if (battle_.battleNumber == kLastBattle + 1) {
-    showResultPicture("gameend.bmp");
+    showResultPicture(pictures::kCampaignEnd);
     gameShutdown();
     throw CampaignEnded();
   }
-  showResultPicture("victory.bmp");
+  showResultPicture(pictures::kVictory);
   for (int i = 0; i < battle_.units.count(); ++i) {
     Character survivor = battle_.units.at(i);
     survivor.levelUp(database_);
     flow_.roster.remove(survivor);
     flow_.roster.add(survivor);
   }
-  flow_.screenState = 2;
+  flow_.screenState = Screen::Selection;
   battle_.units.clear();
   flow_.partyCount = 0;
   battle_.spriteCount = 0;

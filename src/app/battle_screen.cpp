@@ -7,8 +7,6 @@
 namespace varnholt::app {
 namespace {
 
-constexpr const char* kButtonsPicture = "buttons.bmp";
-constexpr int kButtons = 4;
 constexpr int kButtonY = 500;
 constexpr int kStatusPanelX = 400;
 constexpr int kStatusPanelY = 200;
@@ -18,9 +16,10 @@ constexpr int kStatusPanelY = 200;
 void Game::drawCommandBar() {
   // One load serves the four buttons: each is a cell of the same picture, so the screen shows the same
   // pixels as loading it once per button.
-  if (loadBitmapFile(bitmapFile, kButtonsPicture)) {
+  if (loadBitmapFile(bitmapFile, pictures::buttons::kFile)) {
     setPalette(bitmapFile.palette);
-    for (int i = 0; i < kButtons; ++i) drawPictureCell(bitmapFile, i, 100 * i, kButtonY);
+    for (int i = 0; i < pictures::buttons::kCount; ++i)
+      drawPictureCell(bitmapFile, pictures::buttons::cell(i), 100 * i, kButtonY);
     unloadBitmapFile(bitmapFile);
   }
   destroyImage(flow_.scratchImage);
@@ -55,18 +54,20 @@ int Game::battleScreen() {
 
   clampBattleCursor(flow_);
   switch (flow_.battleCommand) {
-    case kCommandMove:
+    case BattleCommand::Move:
       view_.drawMoveCells(battle_);
-      flow_.cursorMode = kModeGrid;
+      flow_.cursorMode = CursorMode::Grid;
       break;
-    case kCommandAttack:
+    case BattleCommand::Attack:
       view_.drawTargetCells(battle_);
-      flow_.cursorMode = kModeGrid;
+      flow_.cursorMode = CursorMode::Grid;
       break;
-    case kCommandSkill:
-      view_.drawSkillList(battle_);
+    case BattleCommand::Skill: {
+      const SkillList skills = battle_.highlightSkill();
+      view_.drawSkillList(battle_, skills);
       view_.drawTargetCells(battle_);
       break;
+    }
     default:
       break;
   }
@@ -79,43 +80,45 @@ int Game::battleScreen() {
 
 void Game::battleEnter() {
   switch (flow_.cursorMode) {
-    case kModeGrid:
+    case CursorMode::Grid:
       switch (flow_.battleCommand) {
-        case kCommandMove:
+        case BattleCommand::Move:
           battle_.moveActing(flow_.gridColumn, flow_.gridRow);
           flow_.moveTargetX = unitPixelX(flow_.gridColumn);
           flow_.moveTargetY = unitPixelY(flow_.gridRow);
           break;
-        case kCommandAttack:
+        case BattleCommand::Attack:
           battle_.attack(flow_.gridColumn, flow_.gridRow);
           break;
-        case kCommandSkill:
+        case BattleCommand::Skill:
           battle_.useSkill(flow_.gridColumn, flow_.gridRow, flow_.selectedSkill);
           break;
         default:
           break;
       }
       break;
-    case kModeCommandBar: {
+    case CursorMode::CommandBar: {
       const float x = flow_.cursorX();
       if (x == 0) {
-        flow_.battleCommand = kCommandAttack;
+        flow_.battleCommand = BattleCommand::Attack;
       } else if (x == 100) {
-        flow_.battleCommand = kCommandMove;
+        flow_.battleCommand = BattleCommand::Move;
       } else if (x == 200) {
         battle_.endTurn();
       } else if (x == 300) {
-        flow_.battleCommand = kCommandSkill;
-        flow_.cursorMode = kModeSkillList;
+        flow_.battleCommand = BattleCommand::Skill;
+        flow_.cursorMode = CursorMode::SkillList;
         flow_.setCursor(kSkillCursorX, kSkillCursorTop, 2);
       }
       break;
     }
-    case kModeSkillList:
-      flow_.skillPickRequest = 10;
-      view_.drawSkillList(battle_);
-      flow_.cursorMode = kModeGrid;
+    case CursorMode::SkillList: {
+      flow_.skillPickRequest = SkillPick::TakeHighlighted;
+      const SkillList skills = battle_.highlightSkill();
+      view_.drawSkillList(battle_, skills);
+      flow_.cursorMode = CursorMode::Grid;
       break;
+    }
     default:
       break;
   }

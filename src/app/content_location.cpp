@@ -3,12 +3,14 @@
 
 #include <system_error>
 
+#include "data/campaign_pictures.h"
+
 namespace varnholt::app {
 
 const std::vector<std::string>& requiredContentFiles() {
-  static const std::vector<std::string> files{"chardb.txt", "itemdb.txt", "skilldb.txt",  "classdb.txt",
-                                              "racedb.txt", "mapdb.txt",  "battledb.txt", "PALDATA2.PAL",
-                                              "title.BMP",  "cur.bmp"};
+  static const std::vector<std::string> files{
+      "chardb.txt", "itemdb.txt",   "skilldb.txt",  "classdb.txt",    "racedb.txt",
+      "mapdb.txt",  "battledb.txt", "PALDATA2.PAL", pictures::kTitle, pictures::cursors::kFile};
   return files;
 }
 

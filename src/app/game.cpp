@@ -9,23 +9,15 @@
 namespace varnholt::app {
 namespace {
 
-constexpr int kScreenWidth = 800;
-constexpr int kScreenHeight = 600;
+using pictures::kScreenHeight;
+using pictures::kScreenWidth;
 constexpr int kPixelMode = 1;
 constexpr int kCellMode = 0;
 
-constexpr const char* kTitlePicture = "title.BMP";
-constexpr const char* kMapPicture = "bmapa.BMP";
-constexpr const char* kCursorSheet = "cur.bmp";
-constexpr const char* kSplashPictures[3] = {"dinner.BMP", "llama.BMP", "load.BMP"};
 constexpr std::uint32_t kSplashWaits[3] = {10000, 20000, 30000};
-constexpr const char* kIntroPages[4] = {"in1.BMP", "in2.BMP", "in3.BMP", "in4.BMP"};
-
-// The cursor sheet's cells for the cursor frames 0 to 3; cell 2 is the cell marker.
-constexpr int kCursorCells[4] = {0, 1, 3, 4};
-constexpr int kCursorWidth = 56;
-constexpr int kCursorHeight = 40;
 constexpr int kCursorFrameSurfaces = 32;
+// The cursor sprite's frame on the battle grid.
+constexpr int kGridCursorFrame = 0;
 
 }  // namespace
 
@@ -33,7 +25,7 @@ Game::Game(platform::Platform& platform)
     : platform_(platform),
       random_(sharedRandom()),
       battle_(database_, flow_, random_),
-      view_(database_, flow_, canvas_) {
+      view_(database_, canvas_) {
   resetEngine();
   random_.reset();
   platform::setCurrent(&platform_);
@@ -65,17 +57,18 @@ int Game::gameInit() {
   }
   std::fill(std::begin(keyState_), std::end(keyState_), std::uint8_t{0});
 
-  loadBackground(kTitlePicture, true);
+  loadBackground(pictures::kTitle, true);
 
   Sprite& cursor = flow_.cursorSprite;
-  if (!createSprite(cursor, 0, 0, kCursorWidth, kCursorHeight, kCursorFrameSurfaces,
-                    SPRITE_MULTI_FRAME | SPRITE_VISIBLE, DDSCAPS_SYSTEMMEMORY, 0, 8)) {
+  if (!createSprite(cursor, 0, 0, pictures::cursors::kCellWidth, pictures::cursors::kCellHeight,
+                    kCursorFrameSurfaces, SPRITE_MULTI_FRAME | SPRITE_VISIBLE, DDSCAPS_SYSTEMMEMORY, 0, 8)) {
     failure_ = "cursor sprite set-up failed";
     return 0;
   }
-  if (loadBitmapFile(bitmapFile, kCursorSheet)) {
-    for (int frame = 0; frame < 4; ++frame)
-      loadSpriteFrame(cursor, bitmapFile, frame, kCursorCells[frame], 0, kCellMode);
+  if (loadBitmapFile(bitmapFile, pictures::cursors::kFile)) {
+    const auto& cells = pictures::cursors::kFrameCells;
+    for (int frame = 0; frame < static_cast<int>(cells.size()); ++frame)
+      loadSpriteFrame(cursor, bitmapFile, frame, cells[frame], 0, kCellMode);
     unloadBitmapFile(bitmapFile);
   }
   cursor.currentFrame = 2;
@@ -110,13 +103,13 @@ int Game::gameFrame() {
   fillSurface(backBuffer, 0);
   drawBackground(false);
   switch (flow_.screenState) {
-    case 0:
+    case Screen::Title:
       return titleScreen();
-    case 1:
+    case Screen::Splash:
       return splashScreen();
-    case 2:
+    case Screen::Selection:
       return selectionScreen();
-    default:
+    default:  // Screen::Battle and every value beyond it
       return battleScreen();
   }
 }
@@ -152,9 +145,10 @@ void Game::showResultPicture(const char* file) {
   if (loadBitmapFile(bitmapFile, file)) {
     setPalette(bitmapFile.palette);
     destroyImage(flow_.scratchImage);
-    createImage(flow_.scratchImage, 0, 0, kScreenWidth, kScreenHeight, 8);
+    const pictures::SheetCell& cell = pictures::kResultCell;
+    createImage(flow_.scratchImage, 0, 0, cell.width, cell.height, 8);
     // Cell (0, 0) starts at pixel (1, 1); what lies beyond the file's edge stays index 0 (transparent).
-    loadImage(flow_.scratchImage, bitmapFile, 0, 0, kCellMode);
+    loadImage(flow_.scratchImage, bitmapFile, cell.column, cell.row, kCellMode);
     std::uint8_t* memory = lockBackBuffer();
     drawImage(flow_.scratchImage, memory, backBufferPitch, 1);
     unlockBackBuffer();
@@ -164,10 +158,10 @@ void Game::showResultPicture(const char* file) {
   waitClock(10000);
 }
 
-void Game::drawPictureCell(const BitmapFile& picture, int cellColumn, int x, int y) {
+void Game::drawPictureCell(const BitmapFile& picture, const pictures::SheetCell& cell, int x, int y) {
   destroyImage(flow_.scratchImage);
-  createImage(flow_.scratchImage, x, y, 56, 56, 8);
-  loadImage(flow_.scratchImage, picture, cellColumn, 0, kCellMode);
+  createImage(flow_.scratchImage, x, y, cell.width, cell.height, 8);
+  loadImage(flow_.scratchImage, picture, cell.column, cell.row, kCellMode);
   std::uint8_t* memory = lockBackBuffer();
   drawImage(flow_.scratchImage, memory, backBufferPitch, 1);
   unlockBackBuffer();
@@ -183,9 +177,9 @@ int Game::titleScreen() {
     flow_.setCursor(flow_.cursorX(), titleCursorDown(y), flow_.cursorFrame());
   } else if (keyDown(platform::DIK_RETURN)) {
     if (y == kTitleBeginY) {
-      flow_.screenState = 1;
-      flow_.setCursor(5, 105, 0);
-      if (loadBackground(kMapPicture, true)) drawBackground(true);
+      flow_.screenState = Screen::Splash;
+      flow_.setCursor(markerPixelX(1), markerPixelY(1), kGridCursorFrame);
+      if (loadBackground(pictures::kBattlefield, true)) drawBackground(true);
     } else if (y == kTitleIntroY) {
       introPages();
     }
@@ -197,25 +191,26 @@ int Game::titleScreen() {
 
 void Game::introPages() {
   waitClock(500);
-  for (int page = 0; page < 4; ++page) {
+  const auto& pages = pictures::kIntroPages;
+  for (std::size_t page = 0; page < pages.size(); ++page) {
     do {
       readKeyboard();
-      showPicture(kIntroPages[page]);
+      showPicture(pages[page]);
     } while (!platform_.isKeyDown(platform::DirectKey::Return));
-    if (page < 3) waitClock(500);
+    if (page + 1 < pages.size()) waitClock(500);
   }
-  showPicture(kTitlePicture);
+  showPicture(pictures::kTitle);
   waitClock(1000);
 }
 
 int Game::splashScreen() {
-  for (int i = 0; i < 3; ++i) {
-    showPicture(kSplashPictures[i]);
+  for (std::size_t i = 0; i < pictures::kSplash.size(); ++i) {
+    showPicture(pictures::kSplash[i]);
     waitClock(kSplashWaits[i]);
   }
-  loadBackground(kMapPicture, true);
+  loadBackground(pictures::kBattlefield, true);
   flow_.setCursor(kSelectionCursorX0, kSelectionCursorY, 3);
-  flow_.screenState = 2;
+  flow_.screenState = Screen::Selection;
   for (int id = 1; id <= kSelectionSlots; ++id) {
     Character character = database_.getCharacter(id);
     // A character the database lacks would join the roster as id 0; it is left out instead.

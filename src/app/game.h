@@ -14,6 +14,7 @@
 #include "battle/game_flow_state.h"
 #include "battle_view/battle_view.h"
 #include "battle_view/engine_canvas.h"
+#include "data/campaign_pictures.h"
 #include "data/game_database.h"
 #include "data/random.h"
 #include "platform/platform.h"
@@ -26,9 +27,6 @@ class CampaignEnded : public std::exception {
  public:
   const char* what() const noexcept override { return "the campaign is over"; }
 };
-
-// The battle that ends the campaign when won.
-inline constexpr int kLastBattle = 5;
 
 class Game final : public BattleOutcome {
  public:
@@ -87,8 +85,8 @@ class Game final : public BattleOutcome {
   // A result picture: the 800 x 600 rectangle from pixel (1, 1) of the file over the frame, presented
   // and kept on screen until 10 s after the frame start.
   void showResultPicture(const char* file);
-  // A 56 x 56 cell of a picture sheet drawn at (x, y) through the scratch image, index 0 transparent.
-  void drawPictureCell(const BitmapFile& picture, int cellColumn, int x, int y);
+  // A cell of a picture sheet drawn at (x, y) through the scratch image, index 0 transparent.
+  void drawPictureCell(const BitmapFile& picture, const pictures::SheetCell& cell, int x, int y);
 
   platform::Platform& platform_;
   RandomGenerator& random_;

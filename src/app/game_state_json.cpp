@@ -75,7 +75,7 @@ void writeGameState(std::ostream& out, const Game& game, const LoopResult& resul
   json.beginObject();
   json.key("frames").value(result.frames);
   json.key("exit").value(result.reason == ExitReason::Stuck ? "running" : exitReasonName(result.reason));
-  json.key("screenState").value(flow.screenState);
+  json.key("screenState").value(toNumber(flow.screenState));
   json.key("battleNumber").value(battle.battleNumber);
   json.key("battleState").value(battle.state);
   json.key("partyCount").value(flow.partyCount);
@@ -86,9 +86,9 @@ void writeGameState(std::ostream& out, const Game& game, const LoopResult& resul
   json.key("y").value(flow.cursorY());
   json.key("frame").value(flow.cursorFrame());
   json.endObject();
-  json.key("cursorMode").value(flow.cursorMode);
-  json.key("battleCommand").value(flow.battleCommand);
-  json.key("skillPickRequest").value(flow.skillPickRequest);
+  json.key("cursorMode").value(toNumber(flow.cursorMode));
+  json.key("battleCommand").value(toNumber(flow.battleCommand));
+  json.key("skillPickRequest").value(toNumber(flow.skillPickRequest));
   json.key("selectedSkill").value(flow.selectedSkill);
   json.key("gridColumn").value(flow.gridColumn);
   json.key("gridRow").value(flow.gridRow);

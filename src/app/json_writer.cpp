@@ -5,6 +5,8 @@
 #include <cmath>
 #include <cstdio>
 
+#include "app/float_text.h"
+
 namespace varnholt::app {
 
 void JsonWriter::separate() {
@@ -64,9 +66,13 @@ JsonWriter& JsonWriter::value(float number) {
     out_ << "null";
     return *this;
   }
+#if defined(__EMSCRIPTEN__)
+  out_ << shortestFloatText(number);
+#else
   char text[32];
   auto [end, ec] = std::to_chars(text, text + sizeof text, number);
   out_ << std::string_view(text, ec == std::errc() ? static_cast<std::size_t>(end - text) : 0);
+#endif
   return *this;
 }
 

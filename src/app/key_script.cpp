@@ -7,6 +7,8 @@
 #include <charconv>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
+#include <map>
 #include <sstream>
 
 #include "platform/platform.h"
@@ -59,10 +61,52 @@ std::optional<std::pair<int, int>> parsePoint(std::string_view text) {
   return std::pair{*frame, *read};
 }
 
-bool covers(const KeyScript::Line& line, int frame, int read) {
-  auto point = std::pair{frame, read};
-  return std::pair{line.fromFrame, line.fromRead} <= point && point <= std::pair{line.toFrame, line.toRead};
+std::uint64_t positionOf(int frame, int read) {
+  return (static_cast<std::uint64_t>(static_cast<std::uint32_t>(frame)) << 32) |
+         static_cast<std::uint32_t>(read);
 }
+
+// Disjoint spans, painted in script order: a later span replaces whatever the earlier ones gave its
+// positions. Each paint adds at most three entries and removes what it covers, so painting n lines
+// costs O(n log n) however they overlap.
+class SpanPainter {
+ public:
+  struct Entry {
+    std::uint64_t last;
+    KeySet keys;
+  };
+
+  void paint(std::uint64_t first, std::uint64_t last, KeySet keys) {
+    // A span that starts before `first` and reaches into it keeps only its part before `first`, and
+    // gets its part after `last` back as a span of its own.
+    auto it = spans_.lower_bound(first);
+    if (it != spans_.begin()) {
+      auto before = std::prev(it);
+      if (before->second.last >= first) {
+        const Entry old = before->second;
+        before->second.last = first - 1;
+        if (old.last > last) spans_.emplace(last + 1, Entry{old.last, old.keys});
+      }
+    }
+    // Spans that start inside [first, last] go; the last of them may leave a tail after `last`.
+    it = spans_.lower_bound(first);
+    while (it != spans_.end() && it->first <= last) {
+      if (it->second.last > last) {
+        const Entry tail = it->second;
+        spans_.erase(it);
+        spans_.emplace(last + 1, tail);
+        break;
+      }
+      it = spans_.erase(it);
+    }
+    spans_.emplace(first, Entry{last, keys});
+  }
+
+  const std::map<std::uint64_t, Entry>& spans() const { return spans_; }
+
+ private:
+  std::map<std::uint64_t, Entry> spans_;
+};
 
 }  // namespace
 
@@ -142,7 +186,35 @@ std::optional<KeyScript> KeyScript::parse(std::string_view text, std::string& er
     line.keys = *keySet;
     script.lines_.push_back(line);
   }
+  script.buildIndex();
   return script;
+}
+
+void KeyScript::buildIndex() {
+  SpanPainter frames;
+  SpanPainter reads;
+  lastFrame_ = 0;
+  for (const Line& line : lines_) {
+    SpanPainter& painter = line.fromRead == 0 ? frames : reads;
+    painter.paint(positionOf(line.fromFrame, line.fromRead), positionOf(line.toFrame, line.toRead),
+                  line.keys);
+    lastFrame_ = std::max(lastFrame_, line.toFrame);
+  }
+  const auto flatten = [](const SpanPainter& painter, std::vector<Span>& spans) {
+    spans.clear();
+    spans.reserve(painter.spans().size());
+    for (const auto& [first, entry] : painter.spans()) spans.push_back(Span{first, entry.last, entry.keys});
+  };
+  flatten(frames, frameSpans_);
+  flatten(reads, readSpans_);
+}
+
+const KeyScript::Span* KeyScript::findSpan(const std::vector<Span>& spans, Position position) {
+  auto it = std::upper_bound(spans.begin(), spans.end(), position,
+                             [](Position p, const Span& span) { return p < span.first; });
+  if (it == spans.begin()) return nullptr;
+  --it;
+  return position <= it->last ? &*it : nullptr;
 }
 
 std::optional<KeyScript> KeyScript::load(const std::string& path, std::string& error) {
@@ -153,31 +225,38 @@ std::optional<KeyScript> KeyScript::load(const std::string& path, std::string& e
     error = "cannot read " + path;
     return std::nullopt;
   }
-  std::ostringstream text;
-  text << file.rdbuf();
-  auto script = parse(text.str(), error);
+  // Read in pieces up to the cap, so that a pipe or a device that never ends cannot fill the memory.
+  std::string text;
+  char piece[1 << 16];
+  while (file.read(piece, sizeof piece) || file.gcount() > 0) {
+    text.append(piece, static_cast<std::size_t>(file.gcount()));
+    if (text.size() > kMaxKeyScriptBytes) {
+      error = path + ": larger than " + std::to_string(kMaxKeyScriptBytes) + " bytes";
+      return std::nullopt;
+    }
+  }
+  auto script = parse(text, error);
   if (!script) error = path + ": " + error;
   return script;
 }
 
 KeySet KeyScript::frameKeys(int frame) const {
-  for (auto it = lines_.rbegin(); it != lines_.rend(); ++it) {
-    if (it->fromRead == 0 && covers(*it, frame, 0)) return it->keys;
-  }
-  return 0;
+  if (frame < 1) return 0;
+  const Span* span = findSpan(frameSpans_, positionOf(frame, 0));
+  return span ? span->keys : 0;
 }
 
 KeySet KeyScript::readKeys(int frame, int read) const {
-  for (auto it = lines_.rbegin(); it != lines_.rend(); ++it) {
-    if (it->fromRead != 0 && covers(*it, frame, read)) return it->keys;
+  // No line starts before frame 1 or ends on a read below 1, so a read below 1 is looked up as read 0:
+  // only read lines from an earlier frame reach it.
+  if (frame >= 1) {
+    if (const Span* span = findSpan(readSpans_, positionOf(frame, std::max(read, 0)))) return span->keys;
   }
   return frameKeys(frame);
 }
 
 int KeyScript::lastFrame() const {
-  int last = 0;
-  for (const auto& line : lines_) last = std::max(last, line.toFrame);
-  return last;
+  return lastFrame_;
 }
 
 }  // namespace varnholt::app

@@ -10,7 +10,12 @@
 // The listed keys are held for the addressed frames or reads, every other key is up. When several lines
 // address the same frame (or read), the later line wins. A read that no read line addresses takes the
 // state of its frame.
+//
+// Parsing resolves the overlaps once: frame lines and read lines each become a sorted list of disjoint
+// spans with the keys of the line that wins there, so a lookup is a binary search whatever the length
+// of the script.
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -41,6 +46,9 @@ std::optional<KeySet> parseKeySet(std::string_view text);
 void keySetToSnapshot(KeySet keys, std::uint8_t (&state)[256]);
 KeySet snapshotToKeySet(const std::uint8_t (&state)[256]);
 
+// The largest key script that is read: 64 MiB, some six million lines.
+inline constexpr std::size_t kMaxKeyScriptBytes = std::size_t{64} << 20;
+
 class KeyScript {
  public:
   // One script line. `fromRead` and `toRead` are 0 for a frame-level line.
@@ -54,7 +62,8 @@ class KeyScript {
 
   // Parses a whole script. On failure returns nullopt and sets `error` to "line N: what is wrong".
   static std::optional<KeyScript> parse(std::string_view text, std::string& error);
-  // Reads and parses a file; `error` also covers a file that cannot be read.
+  // Reads and parses a file; `error` also covers a file that cannot be read or is larger than
+  // kMaxKeyScriptBytes (which is read no further).
   static std::optional<KeyScript> load(const std::string& path, std::string& error);
 
   // Keys held at frame level in `frame` (what the Escape/Space test at the frame's start sees).
@@ -67,7 +76,21 @@ class KeyScript {
   const std::vector<Line>& lines() const { return lines_; }
 
  private:
+  // Positions are ordered frame first, then read: frame << 32 | read (read 0 for frame lines).
+  using Position = std::uint64_t;
+  // Keys held from `first` to `last` (inclusive) by the line that wins there.
+  struct Span {
+    Position first = 0;
+    Position last = 0;
+    KeySet keys = 0;
+  };
+  static const Span* findSpan(const std::vector<Span>& spans, Position position);
+  void buildIndex();
+
   std::vector<Line> lines_;
+  std::vector<Span> frameSpans_;
+  std::vector<Span> readSpans_;
+  int lastFrame_ = 0;
 };
 
 }  // namespace varnholt::app

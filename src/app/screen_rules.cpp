@@ -26,10 +26,12 @@ std::optional<int> rosterIndexAtCursor(float x, int rosterCount) {
   return std::nullopt;
 }
 
+bool isPlacementCell(const MapRecord& map, int column, int row) {
+  return column <= map.columns && row <= map.rows && map.occupancy[column][row] == 0;
+}
+
 std::optional<GridPos> placePartyMember(const MapRecord& map, RandomGenerator& random) {
-  auto usable = [&](int column, int row) {
-    return column <= map.columns && row <= map.rows && map.occupancy[column][row] == 0;
-  };
+  auto usable = [&](int column, int row) { return isPlacementCell(map, column, row); };
   bool anyFree = false;
   for (int column = 1; column <= kGridCells && !anyFree; ++column) {
     for (int row = 1; row <= kGridCells && !anyFree; ++row) anyFree = usable(column, row);
@@ -47,7 +49,7 @@ void battleArrow(GameFlowState& flow, ArrowKey key) {
   float y = flow.cursorY();
   const float cell = kCellPixels;
   switch (flow.cursorMode) {
-    case kModeGrid:
+    case CursorMode::Grid:
       switch (key) {
         case ArrowKey::Right:
           x += cell;
@@ -67,10 +69,10 @@ void battleArrow(GameFlowState& flow, ArrowKey key) {
           break;
       }
       break;
-    case kModeCommandBar:
+    case CursorMode::CommandBar:
       x += (key == ArrowKey::Right || key == ArrowKey::Up) ? kCommandBarStep : -kCommandBarStep;
       break;
-    case kModeSkillList:
+    case CursorMode::SkillList:
       y += (key == ArrowKey::Right || key == ArrowKey::Down) ? kSkillCursorStep : -kSkillCursorStep;
       break;
     default:
@@ -84,7 +86,7 @@ void clampBattleCursor(GameFlowState& flow) {
   float y = flow.cursorY();
   const float cell = kCellPixels;
   switch (flow.cursorMode) {
-    case kModeGrid:
+    case CursorMode::Grid:
       if (flow.gridColumn > kGridCells) {
         x -= cell;
         flow.gridColumn = kGridCells;
@@ -102,11 +104,11 @@ void clampBattleCursor(GameFlowState& flow) {
         flow.gridRow = 1;
       }
       break;
-    case kModeCommandBar:
+    case CursorMode::CommandBar:
       if (x > kCommandBarLastX) x = kCommandBarLastX;
       if (x < 0) x = 0;
       break;
-    case kModeSkillList:
+    case CursorMode::SkillList:
       if (y > kSkillCursorBottom) y = kSkillCursorBottom;
       if (y < 385) y = kSkillCursorTop;
       break;
@@ -117,8 +119,8 @@ void clampBattleCursor(GameFlowState& flow) {
 }
 
 void openCommandBar(GameFlowState& flow) {
-  flow.cursorMode = kModeCommandBar;
-  flow.battleCommand = kCommandNone;
+  flow.cursorMode = CursorMode::CommandBar;
+  flow.battleCommand = BattleCommand::None;
   flow.cursorToCommandBar();
 }
 

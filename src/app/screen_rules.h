@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "battle/game_flow_state.h"
+#include "battle/skill_list.h"
 #include "data/bounded_list.h"
 #include "data/map_record.h"
 #include "data/random.h"
@@ -29,22 +30,12 @@ inline constexpr float kSelectionCursorY = 100;
 // Battle screen: the command bar and the skill list.
 inline constexpr float kCommandBarStep = 100;
 inline constexpr float kCommandBarLastX = 300;
-inline constexpr float kSkillCursorX = 390;
-inline constexpr float kSkillCursorTop = 390;
+inline constexpr float kSkillCursorX = kSkillListX - kSkillCursorOffsetX;      // 390: the first column
+inline constexpr float kSkillCursorTop = kSkillListTop - kSkillCursorOffsetY;  // 390: the first line
 inline constexpr float kSkillCursorBottom = 555;
-inline constexpr float kSkillCursorStep = 15;
-inline constexpr int kCellPixels = 38;
-inline constexpr int kGridCells = 10;
-
-// Cursor modes and battle commands of the battle screen.
-inline constexpr int kModeNone = 0;
-inline constexpr int kModeGrid = 1;
-inline constexpr int kModeCommandBar = 2;
-inline constexpr int kModeSkillList = 3;
-inline constexpr int kCommandNone = 0;
-inline constexpr int kCommandMove = 1;
-inline constexpr int kCommandAttack = 2;
-inline constexpr int kCommandSkill = 3;
+inline constexpr float kSkillCursorStep = kSkillLineHeight;
+using varnholt::kCellPixels;
+using varnholt::kGridCells;
 
 // The title cursor after Up or Down: 50 pixels, kept between the two entries.
 float titleCursorUp(float y);
@@ -63,12 +54,14 @@ std::optional<int> rosterIndexAtCursor(float x, int rosterCount);
 // again until the cell is free. A cell counts as free only when it also lies on the map. When no free
 // cell on the map is left among columns and rows 1..10, nothing is drawn and nothing is returned.
 std::optional<GridPos> placePartyMember(const MapRecord& map, RandomGenerator& random);
+// Whether placePartyMember may take cell (column, row), which lies in columns and rows 1..10.
+bool isPlacementCell(const MapRecord& map, int column, int row);
 
 enum class ArrowKey { Right, Left, Up, Down };
 
 // An arrow key on the battle screen, by cursor mode: the grid cursor moves a cell (its cell number and
 // its pixel position together), the command bar a button (Up moves right, Down left), the skill list a
-// line. Nothing in mode 0.
+// line. Nothing in CursorMode::None.
 void battleArrow(GameFlowState& flow, ArrowKey key);
 
 // Keeps the cursor inside the current mode's range after a key: the grid cursor on columns and rows

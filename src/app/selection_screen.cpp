@@ -7,8 +7,6 @@
 namespace varnholt::app {
 namespace {
 
-constexpr const char* kSelectPicture = "select.BMP";
-constexpr const char* kMapPicture = "bmapa.BMP";
 constexpr int kStatusPanelX = 0;
 constexpr int kStatusPanelY = 301;
 constexpr int kMessageX = 50;
@@ -18,14 +16,15 @@ constexpr COLORREF kTextColour = makeColorRef(32, 32, 32);
 }  // namespace
 
 int Game::selectionScreen() {
-  if (loadBackground(kSelectPicture, false)) drawBackground(true);
+  if (loadBackground(pictures::kSelection, false)) drawBackground(true);
 
   const int shown = std::min(flow_.roster.count(), kSelectionSlots);
   for (int k = 0; k < shown; ++k) {
     const Character character = flow_.roster.at(k);
     if (!loadBitmapFile(bitmapFile, character.pictureFile)) continue;
     if (k == 0) setPalette(bitmapFile.palette);
-    drawPictureCell(bitmapFile, 0, kPortraitX0 + kPortraitStep * k, kPortraitY);
+    drawPictureCell(bitmapFile, pictures::characters::facing(pictures::characters::kPartyScreenFacing),
+                    kPortraitX0 + kPortraitStep * k, kPortraitY);
     unloadBitmapFile(bitmapFile);
   }
   if (auto k = rosterIndexAtCursor(flow_.cursorX(), flow_.roster.count())) {
@@ -44,8 +43,8 @@ int Game::selectionScreen() {
   }
 
   if (flow_.partyCount == GameFlowState::partySize) {
-    flow_.screenState = 3;
-    loadBackground(kMapPicture, false);
+    flow_.screenState = Screen::Battle;
+    loadBackground(pictures::kBattlefield, false);
   }
   drawText(flow_.messageText, kMessageX, kMessageY, kTextColour, backBuffer);
   drawSprite(flow_.cursorSprite, backBuffer);

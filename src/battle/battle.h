@@ -10,9 +10,11 @@
 
 #include "battle/battle_presentation.h"
 #include "battle/game_flow_state.h"
+#include "battle/skill_list.h"
 #include "data/bounded_list.h"
 #include "data/character.h"
 #include "data/game_database.h"
+#include "data/grid_geometry.h"
 #include "data/map_record.h"
 #include "data/random.h"
 #include "engine/sprite.h"
@@ -32,19 +34,14 @@ inline constexpr int kStateAttackEffect = 6;
 // The side of the player's combatants; every other value is the computer's side.
 inline constexpr int kPlayerSide = 1;
 
+// The running speed total at which the turn cycle chooses a combatant to act.
+inline constexpr int kTurnSpeed = 100;
+
 // One unit sprite per combatant: a battle holds at most this many combatants.
 inline constexpr int kUnitSpriteSlots = 13;
 
 // Ranges above this are treated as this, so that the fills (which grow as 4 to the range) always end.
 inline constexpr int kMaxFillRange = 10;
-
-// Battle-grid geometry: where the unit on a cell stands, in pixels.
-constexpr int unitPixelX(int column) {
-  return 38 * column - 30;
-}
-constexpr int unitPixelY(int row) {
-  return 38 * row + 58;
-}
 
 // How an end of turn left the battle.
 enum class TurnEnd { Continues, Defeat, Victory };
@@ -96,6 +93,13 @@ class Battle {
   // False when the cell is not an allowed target (only the cells the command marked stay marked).
   bool useSkill(int column, int row, int skillId);
   SkillEffect applySkill(int skillId, int targetId);
+
+  // --- the skill list ---
+  // Lays out the acting combatant's skill list, looking each skill up once in list order, and applies the
+  // highlight of the line under the cursor: the cells within that skill's range around the acting
+  // combatant become the target cells, and a pick request takes it as the selected skill. The request is
+  // cleared whether or not a skill was taken. Draws nothing: the view draws the list it returns.
+  SkillList highlightSkill();
 
   // --- the computer's turn ---
   // Chooses the destination and starts the move and the walk (no move without a destination).

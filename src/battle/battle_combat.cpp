@@ -2,20 +2,14 @@
 
 #include "battle/battle.h"
 #include "battle/combat_formulas.h"
+#include "data/campaign_pictures.h"
 
 namespace varnholt {
 
-namespace {
-
-// "sword.bmp" holds one swing for each of the weapon numbers 1 to 4.
-constexpr int kFirstSwing = 1;
-constexpr int kLastSwing = 4;
-
-}  // namespace
-
 // A weapon number without a swing keeps the swing shown last, so no empty animation slot is ever read.
 void Battle::setSwingAnimation(int weapon) {
-  if (weapon >= kFirstSwing && weapon <= kLastSwing) setSpriteAnimation(swordSprite, weapon);
+  if (weapon >= pictures::swings::kFirstWeapon && weapon <= pictures::swings::kLastWeapon)
+    setSpriteAnimation(swordSprite, weapon);
 }
 
 // An attack on a marked cell always ends the turn through the attack effect, even when the cell is empty
@@ -26,7 +20,7 @@ bool Battle::attack(int column, int row) {
   setSwingAnimation(acting.weapon());
   state = kStateAttackEffect;
   resolveAttack(occupancy(column, row));
-  flow_.cursorMode = 2;
+  flow_.cursorMode = CursorMode::CommandBar;
   flow_.cursorToCommandBar();
   writeBackActing();
   return true;
@@ -54,7 +48,7 @@ void Battle::resolveAttack(int targetId) {
   state = kStateAttackEffect;
   effectShowing = 1;
   setSpritePosition(swordSprite, unitPixelX(target.column), unitPixelY(target.row));
-  setSpritePosition(hitSprite, 38 * target.column, unitPixelY(target.row));
+  setSpritePosition(hitSprite, hitPixelX(target.column), unitPixelY(target.row));
   showSprite(swordSprite);
 }
 
@@ -76,8 +70,8 @@ bool Battle::useSkill(int column, int row, int skillId) {
   writeBackActing();
   effectShowing = 1;
   setSwingAnimation(acting.weapon());
-  flow_.cursorMode = 2;
-  flow_.battleCommand = 0;
+  flow_.cursorMode = CursorMode::CommandBar;
+  flow_.battleCommand = BattleCommand::None;
   flow_.cursorToCommandBar();
   return true;
 }

@@ -6,18 +6,21 @@
 
 namespace varnholt {
 
-BattleDefinition readBattleDefinition(GameDatabase& database, int number) {
+BattleDefinition readBattleDefinition(GameDatabase& database, int number, FieldObserver* observer) {
   BattleDefinition definition;
   if (!database.openRecord(database.battleFile, number)) return definition;
-  std::istream& input = database.input;
-  if (readInt(input, definition.mapId)) {
+  FieldReader input(database.input, observer);
+  if (input.readInt(definition.mapId, "map")) {
     definition.found = true;
     int characterId = 0;
     // A field that does not parse ends the list, as the terminating 0 does.
-    while (readInt(input, characterId) && characterId != 0) {
+    while (input.readInt(characterId, kBattleEntryIdField) && characterId != 0) {
       BattleEntry entry;
       entry.characterId = characterId;
-      if (!readInt(input, entry.column) || !readInt(input, entry.row) || !readInt(input, entry.side)) break;
+      if (!input.readInt(entry.column, "column") || !input.readInt(entry.row, "row") ||
+          !input.readInt(entry.side, "side"))
+        break;
+      ++definition.listed;
       if (static_cast<int>(definition.entries.size()) < kMaxBattleEntries)
         definition.entries.push_back(entry);
     }

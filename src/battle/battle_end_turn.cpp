@@ -34,8 +34,8 @@ TurnEnd Battle::endTurn() {
     units.remove(combatant);
   }
 
-  flow_.cursorMode = 0;
-  flow_.battleCommand = 0;
+  flow_.cursorMode = CursorMode::None;
+  flow_.battleCommand = BattleCommand::None;
   state = kStateChoosing;
   if (playerCount == 0) {
     outcome_->handleDefeat();

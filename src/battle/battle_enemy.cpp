@@ -67,11 +67,11 @@ void Battle::enemyStep() {
     break;
   }
   if (!attacked) {
-    flow_.cursorMode = 2;
+    flow_.cursorMode = CursorMode::CommandBar;
     flow_.cursorToCommandBar();
     endTurn();
   }
-  flow_.battleCommand = 0;
+  flow_.battleCommand = BattleCommand::None;
 }
 
 }  // namespace varnholt

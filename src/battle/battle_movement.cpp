@@ -81,8 +81,8 @@ bool Battle::moveActing(int column, int row) {
   acting.column = column;
   acting.row = row;
   setOccupancy(column, row, acting.id);
-  flow_.battleCommand = 0;
-  flow_.cursorMode = 2;
+  flow_.battleCommand = BattleCommand::None;
+  flow_.cursorMode = CursorMode::CommandBar;
   flow_.cursorToCommandBar();
   unitWalking = 1;
   targetCells.clear();

@@ -41,7 +41,7 @@ void Battle::chooseNextCombatant() {
   for (int i = n - 1; i >= 0; --i) {
     const Character combatant = units.at(i);
     total += combatant.aspd;
-    if (total >= 100) {
+    if (total >= kTurnSpeed) {
       choice = combatant;
       chosen = true;
     }
@@ -54,7 +54,7 @@ void Battle::chooseNextCombatant() {
   fillMoveCells(acting.column, acting.row, acting.moveRange);
   fillTargetCells(acting.column, acting.row, weaponRange(acting));
   state = kStateCommand;
-  flow_.cursorMode = 2;
+  flow_.cursorMode = CursorMode::CommandBar;
   flow_.cursorToCommandBar();
 }
 
@@ -62,9 +62,9 @@ void Battle::commandPhase() {
   if (acting.side != kPlayerSide) {
     state = kStateEnemyMove;
     enemyMove();
-  } else if (flow_.cursorMode == 1) {
-    flow_.setCursor(static_cast<float>((flow_.gridColumn - 1) * 38 + 5),
-                    static_cast<float>((flow_.gridRow - 1) * 38 + 105), 0);
+  } else if (flow_.cursorMode == CursorMode::Grid) {
+    flow_.setCursor(static_cast<float>(markerPixelX(flow_.gridColumn)),
+                    static_cast<float>(markerPixelY(flow_.gridRow)), 0);
   }
   std::memcpy(actingName, acting.name, sizeof actingName);
   actingName[sizeof actingName - 1] = '\0';

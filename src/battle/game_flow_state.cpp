@@ -3,18 +3,32 @@
 #include "battle/game_flow_state.h"
 
 #include <cstring>
+#include <ostream>
 
 namespace varnholt {
+
+std::ostream& operator<<(std::ostream& out, Screen value) {
+  return out << toNumber(value);
+}
+std::ostream& operator<<(std::ostream& out, CursorMode value) {
+  return out << toNumber(value);
+}
+std::ostream& operator<<(std::ostream& out, BattleCommand value) {
+  return out << toNumber(value);
+}
+std::ostream& operator<<(std::ostream& out, SkillPick value) {
+  return out << toNumber(value);
+}
 
 GameFlowState::GameFlowState() {
   reset();
 }
 
 void GameFlowState::reset() {
-  screenState = 0;
-  cursorMode = 1;
-  battleCommand = 0;
-  skillPickRequest = 0;
+  screenState = Screen::Title;
+  cursorMode = CursorMode::Grid;
+  battleCommand = BattleCommand::None;
+  skillPickRequest = SkillPick::None;
   selectedSkill = 0;
   gridColumn = 1;
   gridRow = 1;

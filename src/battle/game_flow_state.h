@@ -5,6 +5,8 @@
 // value back to its start value so each test begins from a known state.
 
 #include <cstddef>
+#include <iosfwd>
+#include <type_traits>
 
 #include "data/bounded_list.h"
 #include "data/character.h"
@@ -15,6 +17,44 @@ namespace varnholt {
 
 using Roster = BoundedList<Character, 15>;
 
+// The game-flow values. Each keeps the number it has always had: the state file writes these numbers, so
+// an enumerator is never renumbered.
+
+// Which screen the frame runs. Title, Splash and Selection are the only values with screens of their
+// own: every other value, Battle and whatever lies beyond it, runs the battle screen.
+enum class Screen : int { Title = 0, Splash = 1, Selection = 2, Battle = 3 };
+
+constexpr bool runsBattleScreen(Screen screen) {
+  return screen != Screen::Title && screen != Screen::Splash && screen != Screen::Selection;
+}
+
+// What the arrow keys and Enter work on, on the battle screen. None is left by the end of a turn, until
+// the next turn opens the command bar.
+enum class CursorMode : int { None = 0, Grid = 1, CommandBar = 2, SkillList = 3 };
+
+// The order chosen on the command bar, carried out on the grid.
+enum class BattleCommand : int { None = 0, Move = 1, Attack = 2, Skill = 3 };
+
+// Enter in the skill list asks for the highlighted skill; the battle's skill highlight takes it and
+// clears the request in the same frame.
+enum class SkillPick : int { None = 0, TakeHighlighted = 10 };
+
+template <typename T>
+concept GameFlowValue = std::is_same_v<T, Screen> || std::is_same_v<T, CursorMode> ||
+    std::is_same_v<T, BattleCommand> || std::is_same_v<T, SkillPick>;
+
+// The number a game-flow value has in the state file and in the replay runner's report.
+template <GameFlowValue Value>
+constexpr int toNumber(Value value) {
+  return static_cast<int>(value);
+}
+
+// Streams write the number, so reports and test messages show what the state file shows.
+std::ostream& operator<<(std::ostream& out, Screen value);
+std::ostream& operator<<(std::ostream& out, CursorMode value);
+std::ostream& operator<<(std::ostream& out, BattleCommand value);
+std::ostream& operator<<(std::ostream& out, SkillPick value);
+
 // The cursor on the command bar, where every battle order leaves it.
 inline constexpr int kCommandBarCursorX = 0;
 inline constexpr int kCommandBarCursorY = 515;
@@ -23,14 +63,10 @@ struct GameFlowState {
   static constexpr int partySize = 5;
   static constexpr std::size_t kMessageCapacity = 80;  // 79 characters and the terminator
 
-  // 0 title, 1 splash sequence, 2 party selection, anything else the battle screen.
-  int screenState = 0;
-  // Battle screen: 0 none, 1 grid cursor, 2 command bar, 3 skill list.
-  int cursorMode = 1;
-  // Battle screen: 0 none, 1 move, 2 attack, 3 skill.
-  int battleCommand = 0;
-  // 10 asks the skill list to take the highlighted skill; the skill list sets it back to 0.
-  int skillPickRequest = 0;
+  Screen screenState = Screen::Title;
+  CursorMode cursorMode = CursorMode::Grid;
+  BattleCommand battleCommand = BattleCommand::None;
+  SkillPick skillPickRequest = SkillPick::None;
   int selectedSkill = 0;
   // The grid cursor's cell; the column indexes the occupancy layer first.
   int gridColumn = 1;

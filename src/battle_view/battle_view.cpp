@@ -5,8 +5,7 @@
 
 namespace varnholt {
 
-BattleView::BattleView(GameDatabase& database, GameFlowState& flow, BattleCanvas& canvas)
-    : database_(database), flow_(flow), canvas_(canvas) {}
+BattleView::BattleView(GameDatabase& database, BattleCanvas& canvas) : database_(database), canvas_(canvas) {}
 
 void BattleView::drawTurnLine(const char* name) {
   const int y = canvas_.screenHeight() - 32;

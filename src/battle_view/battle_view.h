@@ -1,35 +1,23 @@
 #pragma once
 // The battle view: the unit and effect sprites, the cell markers, the skill list, the status panel, and
-// the drawing the battle rules ask for through their presentation interface.
+// the drawing the battle rules ask for through their presentation interface. Beyond building the
+// battle's sprites from their pictures it only draws: it decides no rules state and never sees the
+// game-flow state.
 
 #include "battle/battle.h"
 #include "battle/battle_presentation.h"
-#include "battle/game_flow_state.h"
 #include "battle_view/battle_canvas.h"
 #include "data/game_database.h"
+#include "data/grid_geometry.h"
 
 namespace varnholt {
 
 // Screen places of the battle view.
-inline constexpr int kSkillListX = 450;
-inline constexpr int kSkillListSecondX = 550;
-inline constexpr int kSkillListTop = 400;
-inline constexpr int kSkillListBottom = 555;
-inline constexpr int kSkillLineHeight = 15;
-inline constexpr int kSkillDescriptionY = 575;
 inline constexpr int kTurnLineColorIndex = 50;
-
-// Where the marker of a cell is drawn (also the grid cursor's place on that cell).
-constexpr int markerPixelX(int column) {
-  return (column - 1) * 38 + 5;
-}
-constexpr int markerPixelY(int row) {
-  return (row - 1) * 38 + 105;
-}
 
 class BattleView final : public BattlePresentation {
  public:
-  BattleView(GameDatabase& database, GameFlowState& flow, BattleCanvas& canvas);
+  BattleView(GameDatabase& database, BattleCanvas& canvas);
 
   // The swing and hit sprites of the battle, from "sword.bmp" and "hit.bmp"; both start hidden. Returns 1.
   int createEffectSprites(Battle& battle);
@@ -38,11 +26,9 @@ class BattleView final : public BattlePresentation {
   void drawCellMarker(int column, int row);
   void drawMoveCells(const Battle& battle);
   void drawTargetCells(const Battle& battle);
-  // Lists the acting combatant's skills at x 450 from y 400. The line under the cursor is highlighted:
-  // the targets of its range around the acting combatant are marked (and become the battle's target
-  // cells), its description is shown, and on request it becomes the selected skill. The request is
-  // always cleared afterwards.
-  void drawSkillList(Battle& battle);
+  // Draws the list Battle::highlightSkill laid out: each skill's name on its line and, right after the
+  // highlighted line's name, the battle's target cells and that skill's description. Changes nothing.
+  void drawSkillList(const Battle& battle, const SkillList& list);
 
   // BattlePresentation
   void createUnitSprite(Sprite& sprite, const Character& combatant) override;
@@ -53,7 +39,6 @@ class BattleView final : public BattlePresentation {
 
  private:
   GameDatabase& database_;
-  GameFlowState& flow_;
   BattleCanvas& canvas_;
 };
 

@@ -1,21 +1,15 @@
 // Cell markers: where the acting combatant may move or strike.
 
 #include "battle_view/battle_view.h"
+#include "data/campaign_pictures.h"
 
 namespace varnholt {
 
-namespace {
-
-constexpr const char* kMarkerSheet = "cur.bmp";
-constexpr int kMarkerWidth = 56;
-constexpr int kMarkerHeight = 40;
-constexpr int kMarkerCell = 2;
-
-}  // namespace
-
 void BattleView::drawCellMarker(int column, int row) {
-  canvas_.drawSheetCell(kMarkerSheet, kMarkerWidth, kMarkerHeight, kMarkerCell, 0, markerPixelX(column),
-                        markerPixelY(row));
+  namespace cursors = pictures::cursors;
+  constexpr pictures::SheetCell marker = cursors::cell(cursors::kCellMarker);
+  canvas_.drawSheetCell(cursors::kFile, marker.width, marker.height, marker.column, marker.row,
+                        markerPixelX(column), markerPixelY(row));
 }
 
 void BattleView::drawMoveCells(const Battle& battle) {

@@ -3,20 +3,14 @@
 #include <cstdio>
 
 #include "battle_view/battle_view.h"
+#include "data/campaign_pictures.h"
 
 namespace varnholt {
 
-namespace {
-
-// The portrait is cell (4, 0) of the character's picture in a grid of 56 x 65 cells.
-constexpr int kPortraitWidth = 56;
-constexpr int kPortraitHeight = 65;
-constexpr int kPortraitCell = 4;
-
-}  // namespace
-
 void BattleView::drawStatusPanel(const Character& character, int x, int y) {
-  canvas_.drawSheetCell(character.pictureFile, kPortraitWidth, kPortraitHeight, kPortraitCell, 0, x, y);
+  constexpr pictures::SheetCell portrait = pictures::characters::kPortrait;
+  canvas_.drawSheetCell(character.pictureFile, portrait.width, portrait.height, portrait.column, portrait.row,
+                        x, y);
 
   const ClassRecord characterClass = database_.getClass(character.classId);
   const RaceRecord race = database_.getRace(character.raceId);

@@ -2,6 +2,7 @@
 // unit sprite with its four facings.
 
 #include "battle_view/battle_view.h"
+#include "data/campaign_pictures.h"
 #include "engine/bitmap.h"
 #include "engine/sprite.h"
 #include "engine/surface.h"
@@ -22,37 +23,44 @@ void createFrames(Sprite& sprite, int width, int height, int attributes) {
 }  // namespace
 
 int BattleView::createEffectSprites(Battle& battle) {
+  namespace swings = pictures::swings;
+  namespace hits = pictures::hits;
   Sprite& sword = battle.swordSprite;
-  createFrames(sword, 56, 56, kEffectAttributes);
-  loadBitmapFile(bitmapFile, "sword.bmp");
-  for (int f = 0; f < 12; ++f) loadSpriteFrame(sword, bitmapFile, f, f % 3, f / 3, 0);
+  createFrames(sword, swings::kCellWidth, swings::kCellHeight, kEffectAttributes);
+  loadBitmapFile(bitmapFile, swings::kFile);
+  for (int f = 0; f < swings::kRows * swings::kFrames; ++f)
+    loadSpriteFrame(sword, bitmapFile, f, f % swings::kFrames, f / swings::kFrames, 0);
   unloadBitmapFile(bitmapFile);
   setSpritePosition(sword, 0, 0);
   hideSprite(sword);
   // One row of the sheet per swing; the swing of weapon n is sequence n.
-  const int swing1[] = {0, 1, 2};
-  const int swing4[] = {3, 4, 5};
-  const int swing2[] = {6, 7, 8};
-  const int swing3[] = {9, 10, 11};
-  loadSpriteAnimation(sword, 1, 3, swing1);
-  loadSpriteAnimation(sword, 4, 3, swing4);
-  loadSpriteAnimation(sword, 2, 3, swing2);
-  loadSpriteAnimation(sword, 3, 3, swing3);
+  for (int row = 0; row < swings::kRows; ++row) {
+    int frames[swings::kFrames];
+    for (int k = 0; k < swings::kFrames; ++k) frames[k] = row * swings::kFrames + k;
+    loadSpriteAnimation(sword, swings::kRowWeapons[row], swings::kFrames, frames);
+  }
   setSpriteAnimationSpeed(sword, kEffectSpeed);
-  setSpriteAnimation(sword, 1);
+  setSpriteAnimation(sword, swings::kFirstWeapon);
 
+  // Frames 0 to 3 the hit row, 4 to 8 the miss row; sequence 0 shows a hit, 1 a miss.
   Sprite& hit = battle.hitSprite;
-  createFrames(hit, 56, 72, kEffectAttributes);
-  loadBitmapFile(bitmapFile, "hit.bmp");
-  for (int f = 0; f < 4; ++f) loadSpriteFrame(hit, bitmapFile, f, f, 0, 0);
-  for (int f = 4; f < 9; ++f) loadSpriteFrame(hit, bitmapFile, f, f - 4, 1, 0);
+  createFrames(hit, hits::kCellWidth, hits::kCellHeight, kEffectAttributes);
+  loadBitmapFile(bitmapFile, hits::kFile);
+  int hitFrames[hits::kHitFrames];
+  int missFrames[hits::kMissFrames];
+  for (int k = 0; k < hits::kHitFrames; ++k) {
+    hitFrames[k] = k;
+    loadSpriteFrame(hit, bitmapFile, hitFrames[k], k, hits::kHitRow, 0);
+  }
+  for (int k = 0; k < hits::kMissFrames; ++k) {
+    missFrames[k] = hits::kHitFrames + k;
+    loadSpriteFrame(hit, bitmapFile, missFrames[k], k, hits::kMissRow, 0);
+  }
   unloadBitmapFile(bitmapFile);
   setSpritePosition(hit, 0, 0);
   hideSprite(hit);
-  const int hitFrames[] = {0, 1, 2, 3};
-  const int missFrames[] = {4, 5, 6, 7, 8};
-  loadSpriteAnimation(hit, 0, 4, hitFrames);
-  loadSpriteAnimation(hit, 1, 5, missFrames);
+  loadSpriteAnimation(hit, 0, hits::kHitFrames, hitFrames);
+  loadSpriteAnimation(hit, 1, hits::kMissFrames, missFrames);
   setSpriteAnimationSpeed(hit, kEffectSpeed);
   setSpriteAnimation(hit, 0);
   return 1;
@@ -60,9 +68,13 @@ int BattleView::createEffectSprites(Battle& battle) {
 
 // The battle chose the slot and places the sprite on the combatant's cell once its frames are in.
 void BattleView::createUnitSprite(Sprite& sprite, const Character& combatant) {
-  createFrames(sprite, 56, 56, kUnitAttributes);
+  namespace characters = pictures::characters;
+  createFrames(sprite, characters::kFacingWidth, characters::kFacingHeight, kUnitAttributes);
   loadBitmapFile(bitmapFile, combatant.pictureFile);
-  for (int f = 0; f < 4; ++f) loadSpriteFrame(sprite, bitmapFile, f, f, 0, 0);
+  for (int f = 0; f < characters::kFacings; ++f) {
+    const pictures::SheetCell cell = characters::facing(f);
+    loadSpriteFrame(sprite, bitmapFile, f, cell.column, cell.row, 0);
+  }
   unloadBitmapFile(bitmapFile);
 }
 

@@ -2,10 +2,9 @@
 // MapRecord: a battle map's size and its two 26 x 26 layers, indexed [column][row] with 1-based cells
 // (index 0 is never a cell), so a map has at most 25 columns and 25 rows.
 
-namespace varnholt {
+#include "data/grid_geometry.h"
 
-inline constexpr int kMapLayerSize = 26;
-inline constexpr int kMaxMapSide = kMapLayerSize - 1;
+namespace varnholt {
 
 struct MapRecord {
   int id = 0;

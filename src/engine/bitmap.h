@@ -43,6 +43,9 @@ struct BITMAPINFOHEADER {
 
 inline constexpr std::uint16_t BITMAP_ID = 0x4D42;  // "BM"
 inline constexpr int BITMAP_MAX_SIDE = 8192;
+// The largest picture file that is read or decoded (64 MiB; a full-screen 800 x 600 picture takes
+// 470 KiB). A larger file is refused without being read.
+inline constexpr std::size_t BITMAP_MAX_FILE_BYTES = std::size_t{64} << 20;
 
 // A loaded picture. The headers are as read, except that after a load they describe `pixels`:
 // biHeight is the (positive) number of rows, biSizeImage the size of `pixels`, and biBitCount 16 after a
@@ -71,7 +74,8 @@ struct BitmapImage {
 // The one shared loading station.
 extern BitmapFile bitmapFile;
 
-// Loads a BMP into `bitmap`. 1 loaded; 0 on any failure, with `bitmap` left empty.
+// Loads a BMP into `bitmap`. 1 loaded; 0 on any failure, with `bitmap` left empty. A file larger than
+// BITMAP_MAX_FILE_BYTES or that is not a regular file is reported once as a content problem.
 int loadBitmapFile(BitmapFile& bitmap, const std::string& fileName);
 // Releases the pixels; headers and palette stay. 1.
 int unloadBitmapFile(BitmapFile& bitmap);
@@ -85,7 +89,7 @@ int setPalette(const PALETTEENTRY* entries);
 std::uint16_t convertRgb24(std::uint8_t blue, std::uint8_t green, std::uint8_t red, int format);
 
 // The bytes of a BMP file decoded into `bitmap` (24-bit pixels converted by `format`). 1 or 0, as
-// loadBitmapFile; no cache involved.
+// loadBitmapFile (more than BITMAP_MAX_FILE_BYTES fail too); no cache involved.
 int decodeBitmap(const std::uint8_t* data, std::size_t size, int format, BitmapFile& bitmap);
 
 // Picture cache limits and counters (the cache serves loadBitmapFile).

@@ -7,6 +7,7 @@
 
 #include "engine/bitmap.h"
 #include "engine/picture_cache.h"
+#include "platform/content_report.h"
 
 namespace varnholt {
 
@@ -26,10 +27,6 @@ constexpr std::size_t FILE_HEADER_SIZE = 14;
 constexpr std::size_t INFO_HEADER_SIZE = 40;
 constexpr std::uint32_t BI_RGB = 0;
 
-// Files larger than the largest picture the loader accepts (8192 x 8192 at 24 bits plus headers and a
-// colour table) are not read at all.
-constexpr std::uintmax_t MAX_BITMAP_FILE = 8192ull * 8192ull * 3ull + (1u << 20);
-
 PictureCache& pictureCache() {
   static PictureCache cache;
   return cache;
@@ -47,7 +44,7 @@ int decodeBitmap(const std::uint8_t* data, std::size_t size, int format, BitmapF
     bitmap = BitmapFile{};
     return 0;
   };
-  if (!data || size < FILE_HEADER_SIZE + INFO_HEADER_SIZE) return fail();
+  if (!data || size < FILE_HEADER_SIZE + INFO_HEADER_SIZE || size > BITMAP_MAX_FILE_BYTES) return fail();
 
   BitmapFile result;
   BITMAPFILEHEADER& fh = result.fileHeader;
@@ -165,12 +162,21 @@ int loadBitmapFile(BitmapFile& bitmap, const std::string& fileName) {
   const std::uintmax_t size = regular ? fs::file_size(path, error) : 0;
   const fs::file_time_type modified =
       regular && !error ? fs::last_write_time(path, error) : fs::file_time_type{};
-  if (!regular || error || size > MAX_BITMAP_FILE) {
+  if (!regular || error || size > BITMAP_MAX_FILE_BYTES) {
+    if (!error && size > BITMAP_MAX_FILE_BYTES) {
+      platform::reportContentProblem(fileName + " is " + std::to_string(size) + " bytes, more than the " +
+                                     std::to_string(BITMAP_MAX_FILE_BYTES) +
+                                     " a picture file may have; it is not read");
+    } else if (!regular && fs::exists(path, error)) {
+      platform::reportContentProblem(fileName + " is not a regular file; it is not read");
+    }
     bitmap = BitmapFile{};
     return 0;
   }
 
-  const PictureKey key{fileName, size, modified.time_since_epoch().count(), pixelFormat};
+  // The cast: some C++ libraries count file times in 128 bits.
+  const PictureKey key{fileName, size, static_cast<long long>(modified.time_since_epoch().count()),
+                       pixelFormat};
   PictureCache& cache = pictureCache();
   if (const BitmapFile* cached = cache.find(key)) {
     PALETTEENTRY previous[256];

@@ -7,11 +7,14 @@
 #include <cctype>
 #include <climits>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <string_view>
 
 #include "engine/display_internal.h"
 #include "engine/error_log.h"
+#include "platform/content_report.h"
 
 namespace varnholt {
 
@@ -234,7 +237,7 @@ namespace {
 // Reads one decimal integer as "%d" would: white space skipped, an optional sign, digits. Values beyond
 // the int range saturate instead of overflowing. False (position unchanged past the white space) when
 // no digits follow.
-bool readDecimal(const std::string& text, std::size_t& pos, int& value) {
+bool readDecimal(std::string_view text, std::size_t& pos, int& value) {
   while (pos < text.size() && std::isspace(static_cast<unsigned char>(text[pos]))) ++pos;
   std::size_t p = pos;
   bool negative = false;
@@ -255,34 +258,63 @@ bool readDecimal(const std::string& text, std::size_t& pos, int& value) {
 
 }  // namespace
 
-int loadPaletteFile(const std::string& fileName, PALETTEENTRY* entries) {
-  if (!entries) return 0;
+std::optional<std::string> readPaletteText(const std::string& fileName) {
+  namespace fs = std::filesystem;
+  std::error_code error;
+  const fs::file_status status = fs::status(fileName, error);
+  if (!fs::exists(status)) return std::nullopt;
+  if (!fs::is_regular_file(status)) {
+    platform::reportContentProblem(fileName + " is not a regular file; it is not read");
+    return std::nullopt;
+  }
+  const std::uintmax_t size = fs::file_size(fileName, error);
+  if (error) return std::nullopt;
+  if (size > PALETTE_MAX_FILE_BYTES) {
+    platform::reportContentProblem(fileName + " is " + std::to_string(size) + " bytes, more than the " +
+                                   std::to_string(PALETTE_MAX_FILE_BYTES) +
+                                   " a palette file may have; it is not read");
+    return std::nullopt;
+  }
   std::ifstream file(fileName);
-  if (!file) return 0;
-  // 256 lines of four numbers fit easily; a huge file is read no further than this.
-  constexpr std::size_t MAX_PALETTE_TEXT = 1 << 20;
-  std::string text(MAX_PALETTE_TEXT, '\0');
+  if (!file) return std::nullopt;
+  // Read no more than the cap even if the file grew since its size was taken.
+  std::string text(static_cast<std::size_t>(size), '\0');
   file.read(text.data(), static_cast<std::streamsize>(text.size()));
   text.resize(static_cast<std::size_t>(file.gcount()));
+  return text;
+}
 
-  std::fill(entries, entries + 256, PALETTEENTRY{});
+std::vector<PaletteNumber> readPaletteNumbers(std::string_view text) {
+  std::vector<PaletteNumber> numbers;
   std::size_t pos = 0;
-  for (int i = 0; i < 256; ++i) {
-    int values[4] = {};
-    bool complete = true;
-    for (int& v : values) {
-      if (!readDecimal(text, pos, v)) {
-        complete = false;
-        break;
-      }
-    }
-    if (!complete) break;
-    entries[i].red = static_cast<std::uint8_t>(values[0]);
-    entries[i].green = static_cast<std::uint8_t>(values[1]);
-    entries[i].blue = static_cast<std::uint8_t>(values[2]);
-    entries[i].flags = static_cast<std::uint8_t>(values[3]);
+  int value = 0;
+  while (numbers.size() < 4 * 256) {
+    while (pos < text.size() && std::isspace(static_cast<unsigned char>(text[pos]))) ++pos;
+    const std::size_t start = pos;
+    if (!readDecimal(text, pos, value)) break;
+    numbers.push_back({value, start});
+  }
+  return numbers;
+}
+
+int parsePaletteText(std::string_view text, PALETTEENTRY* entries) {
+  if (!entries) return 0;
+  std::fill(entries, entries + 256, PALETTEENTRY{});
+  const std::vector<PaletteNumber> numbers = readPaletteNumbers(text);
+  for (std::size_t i = 0; i < numbers.size() / 4; ++i) {
+    entries[i].red = static_cast<std::uint8_t>(numbers[4 * i].value);
+    entries[i].green = static_cast<std::uint8_t>(numbers[4 * i + 1].value);
+    entries[i].blue = static_cast<std::uint8_t>(numbers[4 * i + 2].value);
+    entries[i].flags = static_cast<std::uint8_t>(numbers[4 * i + 3].value);
   }
   return 1;
+}
+
+int loadPaletteFile(const std::string& fileName, PALETTEENTRY* entries) {
+  if (!entries) return 0;
+  const std::optional<std::string> text = readPaletteText(fileName);
+  if (!text) return 0;
+  return parsePaletteText(*text, entries);
 }
 
 }  // namespace varnholt

@@ -4,9 +4,13 @@
 // and the start-up palette file. The display state is module-level, one instance, as the game has one
 // screen; resetEngine() (engine.h) puts it back to its values before set-up.
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "engine/surface.h"
 #include "platform/platform.h"
@@ -86,9 +90,26 @@ std::uint32_t startClock();
 // The tick count at the end of the wait.
 std::uint32_t waitClock(std::uint32_t milliseconds);
 
+// The largest palette file that is read (1 MiB): 256 lines of four numbers take about 4 KiB.
+inline constexpr std::size_t PALETTE_MAX_FILE_BYTES = std::size_t{1} << 20;
+
 // Reads 256 entries of "red green blue flags" (decimal, white-space separated) into `entries`, each
 // number stored as one byte. The array is cleared first; reading stops at the first entry that is not
-// four numbers, leaving the rest zero. 1, or 0 when the file cannot be opened (the array is untouched).
+// four numbers, leaving the rest zero. 1, or 0 when the file cannot be opened, is not a regular file or
+// is larger than PALETTE_MAX_FILE_BYTES (the array is untouched; the last two are reported as content
+// problems, and such a file is not read at all).
 int loadPaletteFile(const std::string& fileName, PALETTEENTRY* entries);
+// The same reading of palette text already in memory into 256 entries. 1, or 0 for null entries.
+int parsePaletteText(std::string_view text, PALETTEENTRY* entries);
+
+// The two steps of loadPaletteFile, for tools that check a palette file. The text as much of it as is
+// read (nullopt when the file cannot be opened, is not a regular file or is over the cap), and its numbers: at most 1024, each with the offset it
+// starts at, up to the first token that is not a number. Complete entries are the first size / 4.
+struct PaletteNumber {
+  int value = 0;
+  std::size_t offset = 0;
+};
+std::optional<std::string> readPaletteText(const std::string& fileName);
+std::vector<PaletteNumber> readPaletteNumbers(std::string_view text);
 
 }  // namespace varnholt

@@ -3,6 +3,11 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <string>
+#include <utility>
+#include <vector>
+
 #include "app/scripted_keyboard.h"
 #include "platform/headless/headless_platform.h"
 
@@ -91,11 +96,67 @@ TEST(KeyScriptResolution, LaterLinesWinAndReadsFallBackToTheirFrame) {
   EXPECT_EQ(script.lastFrame(), 10);
 }
 
-TEST(KeyScriptFile, MissingFileOrAFolderIsAnError) {
-  for (const std::string path : {"no-such-script.keys", "."}) {
+// The rule as written: the last line that covers the point, and for a read no read line covers, the
+// frame's keys.
+KeySet ruleKeys(const std::vector<KeyScript::Line>& lines, int frame, int read) {
+  const auto covers = [&](const KeyScript::Line& line) {
+    const auto point = std::pair{frame, read};
+    return std::pair{line.fromFrame, line.fromRead} <= point && point <= std::pair{line.toFrame, line.toRead};
+  };
+  for (int pass = read == 0 ? 1 : 0; pass < 2; ++pass) {
+    for (auto it = lines.rbegin(); it != lines.rend(); ++it) {
+      const bool frameLine = it->fromRead == 0;
+      if (frameLine == (pass == 1) && covers(*it)) return it->keys;
+    }
+    read = 0;
+  }
+  return 0;
+}
+
+TEST(KeyScriptResolution, ManyOverlappingLinesResolveAsTheLastCoveringLine) {
+  // Scripts of a few hundred short and long lines piled on 40 frames, frame and read lines mixed, from a
+  // fixed-seed generator; every frame and read of the window (and around it) is checked.
+  std::uint32_t state = 12345;
+  const auto next = [&](int bound) {
+    state = state * 1103515245u + 12345u;
+    return static_cast<int>((state >> 8) % static_cast<std::uint32_t>(bound));
+  };
+  const char* keys[] = {"-", "Enter", "Up", "Left+Right", "Down", "Backspace"};
+  for (int round = 0; round < 20; ++round) {
+    std::string text;
+    const int lineCount = 1 + next(300);
+    for (int i = 0; i < lineCount; ++i) {
+      const int from = 1 + next(40);
+      const int to = from + (next(4) == 0 ? next(30) : next(3));
+      if (next(2) == 0) {
+        text += std::to_string(from) + "-" + std::to_string(to);
+      } else {
+        const int fromRead = 1 + next(5);
+        const int toRead = to == from ? fromRead + next(4) : 1 + next(5);
+        text += std::to_string(from) + "." + std::to_string(fromRead) + "-" + std::to_string(to) + "." +
+                std::to_string(toRead);
+      }
+      text += std::string(" ") + keys[next(6)] + "\n";
+    }
+    const KeyScript script = parseOrFail(text);
+    for (int frame = 0; frame <= 75; ++frame) {
+      ASSERT_EQ(script.frameKeys(frame), ruleKeys(script.lines(), frame, 0)) << text << "frame " << frame;
+      for (int read = 1; read <= 10; ++read) {
+        ASSERT_EQ(script.readKeys(frame, read), ruleKeys(script.lines(), frame, read))
+            << text << "frame " << frame << " read " << read;
+      }
+    }
+  }
+}
+
+TEST(KeyScriptFile, MissingFileAFolderOrAnEndlessDeviceIsAnError) {
+  for (const std::string path : {"no-such-script.keys", ".", "/dev/zero"}) {
     std::string error;
     EXPECT_FALSE(KeyScript::load(path, error).has_value()) << path;
     EXPECT_NE(error.find(path), std::string::npos) << error;
+    if (path == "/dev/zero") {
+      EXPECT_NE(error.find("larger than"), std::string::npos) << "read up to the cap only";
+    }
   }
 }
 

@@ -22,12 +22,14 @@ class EndOfTurn : public BattleTest {
 TEST_F(EndOfTurn, WithoutDefeatsItOnlyRotatesTheQueue) {
   actAs(21);
   flow.setMessage("Not Enough SP");
-  flow.battleCommand = 1;
+  flow.battleCommand = BattleCommand::Move;
   EXPECT_EQ(battle.endTurn(), TurnEnd::Continues);
   EXPECT_EQ(order(), (std::vector<int>{20, 22, 1, 2, 21}));
   EXPECT_EQ(unit(21).ap, -15);
   EXPECT_STREQ(flow.messageText, " ");
-  EXPECT_EQ(battle.moveCells.count() + battle.targetCells.count() + flow.cursorMode + flow.battleCommand, 0);
+  EXPECT_EQ(battle.moveCells.count() + battle.targetCells.count(), 0);
+  EXPECT_EQ(flow.cursorMode, CursorMode::None);
+  EXPECT_EQ(flow.battleCommand, BattleCommand::None);
   EXPECT_EQ(battle.state, kStateChoosing);
 }
 

@@ -15,17 +15,31 @@ TEST(GameFlowState, StartsAndResetsToTheGamesInitialValues) {
   GameFlowState flow;
   for (int round = 0; round < 2; ++round) {
     EXPECT_EQ(std::vector<float>({flow.cursorX(), flow.cursorY()}), std::vector<float>({150, 100}));
-    EXPECT_EQ(std::vector<int>({flow.screenState, flow.cursorFrame(), flow.cursorMode, flow.battleCommand,
-                                flow.skillPickRequest, flow.selectedSkill, flow.gridColumn, flow.gridRow,
+    EXPECT_EQ(flow.screenState, Screen::Title);
+    EXPECT_EQ(flow.cursorMode, CursorMode::Grid);
+    EXPECT_EQ(flow.battleCommand, BattleCommand::None);
+    EXPECT_EQ(flow.skillPickRequest, SkillPick::None);
+    EXPECT_EQ(std::vector<int>({flow.cursorFrame(), flow.selectedSkill, flow.gridColumn, flow.gridRow,
                                 flow.moveTargetX, flow.moveTargetY, flow.partyCount, flow.roster.count()}),
-              std::vector<int>({0, 2, 1, 0, 0, 0, 1, 1, 0, 0, 0, 0}));
+              std::vector<int>({2, 0, 1, 1, 0, 0, 0, 0}));
     EXPECT_STREQ(flow.messageText, "");
-    flow.screenState = flow.cursorMode = flow.gridRow = flow.partyCount = 4;
+    flow.screenState = Screen::Battle;
+    flow.cursorMode = CursorMode::SkillList;
+    flow.battleCommand = BattleCommand::Skill;
+    flow.skillPickRequest = SkillPick::TakeHighlighted;
+    flow.gridRow = flow.partyCount = 4;
     flow.cursorToCommandBar();
     flow.setMessage("Added to Battle");
     flow.roster.add(Character{});
     flow.reset();
   }
+}
+
+TEST(GameFlowState, EveryScreenValueBeyondTheSelectionRunsTheBattleScreen) {
+  EXPECT_FALSE(runsBattleScreen(Screen::Title) || runsBattleScreen(Screen::Splash) ||
+               runsBattleScreen(Screen::Selection));
+  EXPECT_TRUE(runsBattleScreen(Screen::Battle));
+  EXPECT_TRUE(runsBattleScreen(static_cast<Screen>(toNumber(Screen::Battle) + 1)));
 }
 
 TEST(GameFlowState, TheMessageLineHoldsAtMostSeventyNineCharacters) {

@@ -95,7 +95,7 @@ TEST_F(Movement, AMoveOffTheMarkedCellsChangesNothingAMoveOnThemUpdatesEverythin
   EXPECT_EQ(unit(1).column, 4);
   EXPECT_EQ(order(), (std::vector<int>{20, 1}));
   EXPECT_EQ(battle.unitWalking, 1);
-  EXPECT_EQ(flow.cursorMode, 2);
+  EXPECT_EQ(flow.cursorMode, CursorMode::CommandBar);
   EXPECT_EQ(battle.targetCells.count(), 5);  // the sword's reach around (4, 3)
   ASSERT_TRUE(battle.moveActing(2, 2));      // the turn's first marks still hold
   EXPECT_EQ(battle.acting.ap, -60);

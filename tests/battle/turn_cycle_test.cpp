@@ -47,7 +47,7 @@ TEST_F(TurnCycle, APlayersCommandPhaseDrawsEveryFrameAComputersOnlyOnce) {
   withSpeeds({0, 0, 0, 100});
   moveToFront(1);
   battle.step();
-  flow.cursorMode = 1;
+  flow.cursorMode = CursorMode::Grid;
   flow.gridColumn = 3;
   flow.gridRow = 4;
   presentation.calls.clear();

@@ -45,7 +45,7 @@ class RecordingCanvas : public BattleCanvas {
 
 class BattleViewTest : public ::testing::Test {
  protected:
-  BattleViewTest() : battle(database, flow, random), view(database, flow, canvas) {
+  BattleViewTest() : battle(database, flow, random), view(database, canvas) {
     database.baseDirectory = "fixtures";
     battle.setPresentation(&view);
     battle.loadMap(1);
@@ -104,10 +104,10 @@ TEST_F(BattleViewTest, TheSkillListHighlightsTheLineTenPixelsBelowTheCursor) {
     battle.targetCells.clear();
     battle.targetCells.add({9, 9});
     flow.setCursor(390, c.cursorY, 2);
-    flow.skillPickRequest = 10;
+    flow.skillPickRequest = SkillPick::TakeHighlighted;
     flow.selectedSkill = 99;
-    view.drawSkillList(battle);
-    EXPECT_EQ(flow.skillPickRequest, 0);
+    view.drawSkillList(battle, battle.highlightSkill());
+    EXPECT_EQ(flow.skillPickRequest, SkillPick::None);
     EXPECT_EQ(canvas.count("Skill"), 12);
     EXPECT_EQ(canvas.count("Skill12@550,400"), 1);
     EXPECT_EQ(canvas.count("Skill11@450,550"), 1);

@@ -14,7 +14,11 @@
 #include <string>
 #include <vector>
 
+#include "battle/battle_definition.h"
 #include "check/content_check.h"
+#include "data/campaign_pictures.h"
+#include "data/game_database.h"
+#include "engine/bitmap.h"
 
 namespace varnholt::check {
 namespace {
@@ -185,19 +189,20 @@ TEST_F(CampaignCopy, EachBrokenRequirementIsReportedWhereItStands) {
        "battledb.txt",
        kEditLine,
        false,
-       "9 combatants listed; with the party of five that is more than the 13"},
+       "9 combatants listed; with the party of 5 that is more than the 13"},
       {"thirteen entries",
        {replace("battledb.txt", b1, "*1 1 " + entries(13) + "0")},
        "battledb.txt",
        kEditLine,
        false,
        "13 combatants listed; a battle lists at most 12"},
-      {"no room for the party",
-       {replace("battledb.txt", b1, "*1 1 " + entries(96) + "0")},
+      {"no room for the party on a small map",
+       {replace("battledb.txt", b1, "*1 1  11 1 1 2  0"),
+        replace("mapdb.txt", "*1 MillRoad 10 10", "*1 MillRoad 2 2")},
        "battledb.txt",
        kEditLine,
        false,
-       "only 4 cells of columns and rows 1 to 10 are free"},
+       "only 3 cells of the map within columns and rows 1 to 10 are free"},
       {"battle entry cut short",
        {replace("battledb.txt", b1, "*1 1  11 8 5 x")},
        "battledb.txt",
@@ -355,48 +360,30 @@ TEST_F(CampaignCopy, EachBrokenRequirementIsReportedWhereItStands) {
        0,
        false,
        "not a BMP file"},
-      {"24-bit picture",
+      {"24-bit header on 8-bit pixels",
        {{"buttons.bmp", Op::Write, "", patched(bmp(232, 58, 1), 28, 24)}},
        "buttons.bmp",
        0,
        false,
-       "24 bits per pixel"},
-      {"top-down picture",
-       {{"buttons.bmp", Op::Write, "", patched(bmp(232, 58, 1), 22, 0xFFFFFFC6u)}},
-       "buttons.bmp",
-       0,
-       false,
-       "size 232 x -58"},
-      {"odd width",
+       "the game's picture loader cannot read it"},
+      {"unpadded rows of an odd width",
        {{"buttons.bmp", Op::Write, "", bmp(230, 58, 1)}},
        "buttons.bmp",
        0,
        false,
-       "width 230 is not divisible by 4"},
-      {"wrong image size",
-       {{"buttons.bmp", Op::Write, "", patched(bmp(232, 58, 1), 34, 100)}},
-       "buttons.bmp",
-       0,
-       false,
-       "image size 100 is not width x height"},
-      {"pixels not at the end",
-       {{"buttons.bmp", Op::Write, "", bmp(232, 58, 1) + "tail"}},
-       "buttons.bmp",
-       0,
-       false,
-       "the game reads it from the end of the file"},
+       "the game's picture loader cannot read it"},
       {"truncated picture",
        {{"buttons.bmp", Op::Write, "", bmp(232, 58, 1).substr(0, 2000)}},
        "buttons.bmp",
        0,
        false,
-       "too short"},
+       "the game's picture loader cannot read it"},
       {"buttons too small",
        {{"buttons.bmp", Op::Write, "", bmp(200, 58, 1)}},
        "buttons.bmp",
        0,
        false,
-       "four buttons of 56 x 56 needs at least 228 x 57"},
+       "4 buttons of 56 x 56 needs at least 228 x 57"},
       {"result picture without the border",
        {{"victory.bmp", Op::Write, "", bmp(800, 600, 1)}},
        "victory.bmp",
@@ -456,6 +443,152 @@ TEST_F(CampaignCopy, EachBrokenRequirementIsReportedWhereItStands) {
     for (auto it = originals.rbegin(); it != originals.rend(); ++it) writeFile(it->first, it->second);
   }
   EXPECT_EQ(checkCampaign(folder_).findings().size(), 0u) << "every edit was undone";
+}
+
+// A BMP of any of the variants the loader meets; every pixel inked.
+struct BmpShape {
+  const char* name;
+  std::int32_t width = 800;
+  std::int32_t height = 600;  // negative: top-down rows
+  int bits = 8;
+  std::uint32_t infoSize = 40;
+  std::uint32_t tableEntries = 256;  // 8-bit only
+  bool zeroImageSize = false;
+  std::uint32_t compression = 0;
+  std::size_t trailing = 0;  // bytes after the pixels
+  std::size_t cut = 0;       // bytes missing at the end
+  bool magic = true;
+};
+
+std::string shapedBmp(const BmpShape& s) {
+  const std::uint64_t rows = static_cast<std::uint64_t>(s.height < 0 ? -std::int64_t{s.height} : s.height);
+  const std::uint64_t stride = (static_cast<std::uint64_t>(std::max(s.width, 0)) * (s.bits / 8) + 3) & ~3ull;
+  const std::uint64_t table = s.bits == 8 ? 4ull * s.tableEntries : 0;
+  const std::uint64_t offset = 14 + s.infoSize + table, pixels = stride * rows;
+  std::string b(offset + pixels + s.trailing, '\0');
+  auto put = [&](std::size_t at, std::uint32_t v, int bytes) {
+    for (int k = 0; k < bytes; ++k) b[at + k] = static_cast<char>((v >> (8 * k)) & 0xFF);
+  };
+  b[0] = s.magic ? 'B' : 'G';
+  b[1] = s.magic ? 'M' : 'I';
+  put(2, static_cast<std::uint32_t>(b.size()), 4);
+  put(10, static_cast<std::uint32_t>(offset), 4);
+  put(14, s.infoSize, 4);
+  if (s.infoSize >= 40) {
+    put(18, static_cast<std::uint32_t>(s.width), 4);
+    put(22, static_cast<std::uint32_t>(s.height), 4);
+    put(26, 1, 2);
+    put(28, static_cast<std::uint32_t>(s.bits), 2);
+    put(30, s.compression, 4);
+    put(34, s.zeroImageSize ? 0 : static_cast<std::uint32_t>(pixels), 4);
+    put(46, s.bits == 8 ? s.tableEntries : 0, 4);
+  }
+  for (std::uint64_t i = offset; i < offset + pixels; ++i) b[i] = 7;
+  b.resize(b.size() - std::min(s.cut, b.size()));
+  return b;
+}
+
+TEST(PictureVerdicts, TheCheckerPassesAPictureExactlyWhenTheGamesLoaderLoadsIt) {
+  const fs::path folder = fs::temp_directory_path() / ("varnholt_check_bmp_" + std::to_string(::getpid()));
+  fs::create_directories(folder);
+  const std::vector<BmpShape> shapes{
+      {"the classic layout"},
+      {"top-down rows", 800, -600},
+      {"padded rows", 802},
+      {"an image size of 0", 800, 600, 8, 40, 256, true},
+      {"a 16-entry colour table", 800, 600, 8, 40, 16},
+      {"16-bit pixels", 800, 600, 16},
+      {"24-bit pixels", 800, 600, 24},
+      {"trailing bytes", 800, 600, 8, 40, 256, false, 0, 37},
+      {"a 124-byte info header", 800, 600, 8, 124},
+      {"wider than the loader's limit", 8196},
+      {"taller than the loader's limit", 800, 8200, 8, 40, 256, false, 0, 0, 0},
+      {"run-length compressed", 800, 600, 8, 40, 256, false, 1},
+      {"pixels cut short", 800, 600, 8, 40, 256, false, 0, 0, 5000},
+      {"a 12-byte core header", 800, 600, 8, 12},
+      {"no width", 0},
+      {"not a BMP", 800, 600, 8, 40, 256, false, 0, 0, 0, false},
+      {"smaller than the screen", 800, 599},
+  };
+  // The first nine are what the game shows; the table is no test of anything unless it holds both kinds.
+  std::vector<std::string> shownByTheGame;
+  for (std::size_t k = 0; k < 9; ++k) shownByTheGame.push_back(shapes[k].name);
+  std::vector<std::string> shownNames;
+  const pictures::PictureUse screen = pictures::fixedPictureUses().front();
+  ASSERT_EQ(screen.cut, pictures::Cut::FullScreen);
+  for (const BmpShape& shape : shapes) {
+    SCOPED_TRACE(shape.name);
+    writeFile(folder / screen.file, shapedBmp(shape));
+    BitmapFile loaded;
+    clearPictureCache();
+    const bool shown = loadBitmapFile(loaded, (folder / screen.file).string()) == 1 &&
+                       loaded.infoHeader.biWidth >= pictures::kScreenWidth &&
+                       loaded.infoHeader.biHeight >= pictures::kScreenHeight;
+    Report report;
+    checkPicture(folder, screen.file, screen, report);
+    EXPECT_EQ(report.problems() == 0, shown);
+    if (shown) shownNames.push_back(shape.name);
+    for (const Finding& f : report.findings()) EXPECT_FALSE(f.warning) << f.message;
+  }
+  EXPECT_EQ(shownNames, shownByTheGame);
+  fs::remove_all(folder);
+}
+
+TEST_F(CampaignCopy, VerdictsFollowTheGamesFormulasAndTheCatalogue) {
+  const auto holds = [](const Report& report, const std::string& file, const std::string& message) {
+    return std::any_of(report.findings().begin(), report.findings().end(), [&](const Finding& f) {
+      return f.file == file && f.message.find(message) != std::string::npos;
+    });
+  };
+  // Flee and speed as the game derives them: the expected numbers come from computeDerived.
+  const fs::path chars = folder_ / "chardb.txt", battles = folder_ / "battledb.txt";
+  const std::string charText = readFile(chars), battleText = readFile(battles);
+  const std::string from = "13 14 10  4 10  8", to = "13 14 10  4 -20  8";
+  ASSERT_NE(charText.find(from), std::string::npos);
+  writeFile(chars, std::string(charText).replace(charText.find(from), from.size(), to));
+  const std::string b1 = "*1 1    11 8 5 2   12 9 3 2   13 9 7 2   14 10 5 2   0";
+  ASSERT_NE(battleText.find(b1), std::string::npos);
+  writeFile(battles,
+            std::string(battleText).replace(battleText.find(b1), b1.size(), "*1 1  11 8 5 2  12 9 3 2  0"));
+  {
+    GameDatabase db;
+    db.baseDirectory = folder_.string();
+    Character aldric = db.getCharacter(1);
+    aldric.computeDerived(db);
+    long long computerSpeed = 0;
+    for (const BattleEntry& e : readBattleDefinition(db, 1).entries) {
+      Character opponent = db.getCharacter(e.characterId);
+      opponent.computeDerived(db);
+      computerSpeed += opponent.aspd;
+    }
+    ASSERT_LT(aldric.flee, 1);
+    ASSERT_LT(computerSpeed, kTurnSpeed);
+    const Report report = checkCampaign(folder_);
+    EXPECT_TRUE(
+        holds(report, "chardb.txt", "character 1: flee " + std::to_string(aldric.flee) + " is below 1"));
+    EXPECT_TRUE(holds(report, "battledb.txt",
+                      "battle 1: the computer's speeds sum to " + std::to_string(computerSpeed) + ", below " +
+                          std::to_string(kTurnSpeed)));
+  }
+  writeFile(chars, charText);
+  writeFile(battles, battleText);
+
+  // The hit sheet must hold every cell the catalogue lists, and no more is asked of it.
+  const fs::path hitPath = folder_ / pictures::hits::kFile;
+  const std::string hitBytes = readFile(hitPath);
+  pictures::PictureUse hitUse;
+  for (const auto& use : pictures::fixedPictureUses())
+    if (use.file == pictures::hits::kFile) hitUse = use;
+  const pictures::Extent need = pictures::extentOf(hitUse);
+  ASSERT_EQ(hitUse.cells.size(), std::size_t{pictures::hits::kHitFrames + pictures::hits::kMissFrames});
+  writeFile(hitPath, shapedBmp({"one column short", need.width - 1, need.height}));
+  EXPECT_TRUE(holds(checkCampaign(folder_), pictures::hits::kFile,
+                    "needs at least " + std::to_string(need.width) + " x " + std::to_string(need.height)));
+  writeFile(hitPath, shapedBmp({"just large enough", need.width, need.height}));
+  const Report exact = checkCampaign(folder_);
+  EXPECT_FALSE(std::any_of(exact.findings().begin(), exact.findings().end(),
+                           [](const Finding& f) { return f.file == pictures::hits::kFile; }));
+  writeFile(hitPath, hitBytes);
 }
 
 TEST(Findings, PrintAsFileLineMessageInsideTheFolderWithASummary) {

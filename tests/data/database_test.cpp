@@ -5,10 +5,14 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
+#include <sstream>
 #include <string>
 #include <vector>
 
 #include "fixture_copy.h"
+#include "platform/content_report.h"
 
 namespace varnholt {
 namespace {
@@ -152,6 +156,112 @@ TEST(DatabaseFields, CharacterFileOrder) {
   ASSERT_EQ(many.skills.count(), 15);
   EXPECT_EQ(many.skills.at(0), 2);
   EXPECT_STREQ(many.pictureFile, "many.bmp");
+}
+
+// Every field a lookup fills, as text, so that two reads of the same record can be compared whole.
+class Fields {
+ public:
+  template <typename... Values>
+  Fields& operator()(const Values&... values) {
+    ((put(values)), ...);
+    return *this;
+  }
+  std::string text() const { return out_.str(); }
+
+ private:
+  void put(const char* text) { out_ << '[' << text << ']'; }
+  void put(int value) { out_ << value << ' '; }
+  void put(double value) { out_ << value << ' '; }
+  template <std::size_t N>
+  void put(const int (&values)[N]) {
+    for (int v : values) put(v);
+  }
+  template <std::size_t N>
+  void put(const double (&values)[N]) {
+    for (double v : values) put(v);
+  }
+  void put(const IdList& list) {
+    for (int i = 0; i < list.count(); ++i) put(list.at(i));
+    out_ << "; ";
+  }
+  std::ostringstream out_;
+};
+
+std::string everyRecord(GameDatabase& database) {
+  Fields f;
+  for (int id = -1; id <= 60; ++id) {
+    const ItemRecord i = database.getItem(id);
+    f(i.id, i.name, i.atk, i.matk, i.def, i.mdef, i.elementPower, i.statusChance, i.elementResist,
+      i.statusResist, i.reserved, i.aspd, i.flee, i.hit, i.range);
+    const SkillRecord s = database.getSkill(id);
+    f(s.id, s.name, s.hpCost, s.spCost, s.atk, s.matk, s.def, s.mdef, s.elementPower, s.statusChance,
+      s.elementResist, s.statusResist, s.range, s.reserved, s.atkFactor, s.matkFactor, s.kind, s.description);
+    const ClassRecord c = database.getClass(id);
+    f(c.id, c.name, c.growth, c.hpFactor, c.spFactor, c.classSkills, c.moveRange, c.reserved);
+    const RaceRecord r = database.getRace(id);
+    f(r.id, r.name, r.growth, r.hpFactor, r.spFactor, r.moveRange, r.reserved);
+    const Character ch = database.getCharacter(id);
+    f(ch.id, ch.name, ch.raceId, ch.classId, ch.strength, ch.vitality, ch.dexterity, ch.intelligence,
+      ch.agility, ch.mind, ch.level, ch.exp, ch.skills, ch.equipment, ch.pictureFile);
+    const MapRecord m = database.getMap(id);
+    f(m.id, m.name, m.columns, m.rows);
+    for (const auto& column : m.terrain) f(column);
+  }
+  return f.text();
+}
+
+TEST(DatabaseMemoryFiles, ReadExactlyAsTheFilesAndAreCappedLikeThem) {
+  // Every fixture folder, every record kind: the same records from memory as from the files.
+  const char* const kFiles[] = {"itemdb.txt", "skilldb.txt", "classdb.txt", "racedb.txt",
+                                "chardb.txt", "mapdb.txt",   "battledb.txt"};
+  int folders = 0;
+  for (const auto& entry : std::filesystem::directory_iterator("fixtures")) {
+    SCOPED_TRACE(entry.path().string());
+    GameDatabase fromFiles;
+    fromFiles.baseDirectory = entry.path().string();
+    GameDatabase fromMemory;
+    fromMemory.baseDirectory = "/nonexistent";
+    for (const char* file : kFiles) {
+      std::ifstream in(entry.path() / file, std::ios::binary);
+      if (!in) continue;
+      std::ostringstream text;
+      text << in.rdbuf();
+      fromMemory.setMemoryFile(file, text.str());
+    }
+    EXPECT_EQ(everyRecord(fromMemory), everyRecord(fromFiles));
+    EXPECT_FALSE(fromMemory.input.is_open());
+    ++folders;
+  }
+  EXPECT_GT(folders, 20);
+
+  std::vector<std::string> reports;
+  const auto previous =
+      platform::setContentReportSink([&](const std::string& message) { reports.push_back(message); });
+  FixtureCopy files("characters");
+  GameDatabase database;
+  database.baseDirectory = files.path();
+  ASSERT_NE(database.getCharacter(1).id, 0);
+  database.clearCaches();
+  // A sparse file: only its size counts, nothing of it is read.
+  std::filesystem::resize_file(files.path() + "/chardb.txt", kMaxDatabaseFileBytes + 1);
+  EXPECT_EQ(database.getCharacter(1).id, 0);
+  EXPECT_EQ(database.getCharacter(2).id, 0);
+  EXPECT_FALSE(database.input.is_open());
+  std::string big(kMaxDatabaseFileBytes + 1, ' ');
+  big.replace(0, 4, "*1 X");
+  database.setMemoryFile("itemdb.txt", std::move(big));
+  EXPECT_EQ(database.getItem(1).id, 0);
+  // A device that never ends (the scan would read its zeros for ever) is not a regular file: refused.
+  std::filesystem::remove(files.path() + "/chardb.txt");
+  std::filesystem::create_symlink("/dev/zero", files.path() + "/chardb.txt");
+  EXPECT_EQ(database.getCharacter(1).id, 0);
+  ASSERT_EQ(reports.size(), 3u) << "each refused file is reported once";
+  EXPECT_NE(reports[2].find("chardb.txt is not a regular file"), std::string::npos) << reports[2];
+  EXPECT_NE(reports[0].find("chardb.txt is " + std::to_string(kMaxDatabaseFileBytes + 1) + " bytes"),
+            std::string::npos)
+      << reports[0];
+  EXPECT_NE(reports[1].find("itemdb.txt is larger than a database file may be"), std::string::npos);
+  platform::setContentReportSink(previous);
 }
 
 }  // namespace

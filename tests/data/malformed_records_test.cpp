@@ -4,10 +4,17 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
+#include <filesystem>
+#include <fstream>
 #include <functional>
+#include <iterator>
+#include <random>
+#include <sstream>
 #include <string>
 
 #include "data/game_database.h"
+#include "data/record_reader.h"
 #include "fixture_copy.h"
 
 namespace varnholt {
@@ -90,6 +97,63 @@ TEST(MalformedRecords, EachIsReadSafely) {
     test::useFixture(database, c.fixture);
     c.check(database);
     EXPECT_FALSE(database.input.is_open());
+  }
+}
+
+// Every record of every fixture file, and mangled copies of them, read by the layouts with and without an
+// observer: the records and the stream's place and state come out the same, as the checker relies on.
+class CountingObserver : public FieldObserver {
+ public:
+  void fieldRead(const FieldRead& read) override {
+    ++reads;
+    EXPECT_TRUE(read.end < 0 || read.end >= read.start);
+  }
+  int reads = 0;
+};
+
+template <typename Record, typename Layout>
+void expectSameRead(const std::string& text, Layout layout) {
+  std::istringstream scan(text);
+  for (int id = 0; scanToNextRecord(scan, id);) {
+    const auto at = scan.tellg();
+    std::istringstream plainIn(text), observedIn(text);
+    plainIn.seekg(at);
+    observedIn.seekg(at);
+    Record plain{}, observed{};
+    FieldReader plainFields(plainIn);
+    CountingObserver observer;
+    FieldReader observedFields(observedIn, &observer);
+    layout(plainFields, plain);
+    layout(observedFields, observed);
+    EXPECT_EQ(std::memcmp(&plain, &observed, sizeof plain), 0) << "record " << id;
+    EXPECT_EQ(plainIn.rdstate(), observedIn.rdstate()) << "record " << id;
+    plainIn.clear();
+    observedIn.clear();
+    EXPECT_EQ(plainIn.tellg(), observedIn.tellg()) << "record " << id;
+    EXPECT_GT(observer.reads, 0);
+  }
+}
+
+TEST(FieldObserver, ChangesNothingTheRecordLayoutsRead) {
+  std::mt19937 random(11);
+  for (const auto& folder : std::filesystem::directory_iterator("fixtures")) {
+    if (!folder.is_directory()) continue;
+    for (const auto& file : std::filesystem::directory_iterator(folder.path())) {
+      std::ifstream in(file.path(), std::ios::binary);
+      const std::string original{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+      for (int round = 0; round < 4; ++round) {
+        std::string text = original;
+        for (int k = 0; round > 0 && k < 3 && !text.empty(); ++k)
+          text[random() % text.size()] = "*-x. 9\n"[random() % 7];
+        const std::string name = file.path().filename().string();
+        if (name == "itemdb.txt") expectSameRead<ItemRecord>(text, readItemFields);
+        if (name == "skilldb.txt") expectSameRead<SkillRecord>(text, readSkillFields);
+        if (name == "classdb.txt") expectSameRead<ClassRecord>(text, readClassFields);
+        if (name == "racedb.txt") expectSameRead<RaceRecord>(text, readRaceFields);
+        if (name == "chardb.txt") expectSameRead<Character>(text, readCharacterFields);
+        if (name == "mapdb.txt") expectSameRead<MapRecord>(text, readMapFields);
+      }
+    }
   }
 }
 

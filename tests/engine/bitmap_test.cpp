@@ -1,8 +1,12 @@
 // Reading BMP files (the classic layout, the variants common tools write, malformed files), the picture
 // cache, the writer, and images cut from pictures and drawn into memory.
+#include <filesystem>
 #include <numeric>
+#include <string>
+#include <vector>
 
 #include "engine_test_support.h"
+#include "platform/content_report.h"
 
 namespace varnholt::test {
 namespace {
@@ -317,6 +321,49 @@ TEST_F(BitmapTest, PictureDrawnIntoTheLockedBackBufferIsPresentedWithItsPalette)
   EXPECT_EQ(fake.lastPixels[2 * 16 + 15], 6 + 11);
   EXPECT_EQ(fake.lastPalette[5].blue, 3);
   EXPECT_EQ(fake.lastPalette[5].flags, PC_NOCOLLAPSE);
+}
+
+TEST_F(BitmapTest, OversizedPictureAndPaletteFilesAreRefusedUnreadAndReportedOnce) {
+  std::vector<std::string> reports;
+  const auto previous =
+      platform::setContentReportSink([&](const std::string& message) { reports.push_back(message); });
+
+  // Sparse files: their size is all that is looked at, so nothing is written to disk or read into memory.
+  // A valid header shows that the refusal comes from the size alone.
+  BmpLayout layout;
+  layout.pixels = {1, 2, 3, 4};
+  layout.height = 1;
+  const std::string picture = scratchPath("huge\x1b]0;title\a.bmp");
+  writeFile(picture, buildBmp(layout));
+  std::filesystem::resize_file(picture, BITMAP_MAX_FILE_BYTES + 1);
+  for (int attempt = 0; attempt < 2; ++attempt) {
+    EXPECT_EQ(loadBitmapFile(bitmapFile, picture), 0);
+    EXPECT_TRUE(bitmapFile.pixels.empty());
+  }
+  std::filesystem::resize_file(picture, BITMAP_MAX_FILE_BYTES);
+  EXPECT_EQ(loadBitmapFile(bitmapFile, picture), 1) << "at the cap the file is read";
+  EXPECT_EQ(pictureCacheStats().fileReads, 1u);
+
+  PALETTEENTRY entries[256];
+  for (auto& e : entries) e = PALETTEENTRY{9, 9, 9, 9};
+  const std::string palette = scratchPath("huge.pal");
+  writeText(palette, "1 2 3 4\n");
+  std::filesystem::resize_file(palette, PALETTE_MAX_FILE_BYTES + 1);
+  EXPECT_EQ(loadPaletteFile(palette, entries), 0);
+  EXPECT_EQ(entries[0].red, 9) << "a refused palette leaves the entries alone";
+  std::filesystem::resize_file(palette, PALETTE_MAX_FILE_BYTES);
+  EXPECT_EQ(loadPaletteFile(palette, entries), 1);
+  EXPECT_EQ(entries[0].red, 1);
+  EXPECT_EQ(loadPaletteFile(scratchPath(""), entries), 0) << "a folder is not a palette file";
+
+  ASSERT_EQ(reports.size(), 3u);
+  EXPECT_NE(reports[0].find("a picture file may have; it is not read"), std::string::npos) << reports[0];
+  EXPECT_NE(reports[0].find("huge\\x1b]0;title\\x07.bmp"), std::string::npos) << "control bytes are escaped";
+  EXPECT_NE(reports[1].find("huge.pal is " + std::to_string(PALETTE_MAX_FILE_BYTES + 1) + " bytes"),
+            std::string::npos)
+      << reports[1];
+  EXPECT_NE(reports[2].find("is not a regular file"), std::string::npos) << reports[2];
+  platform::setContentReportSink(previous);
 }
 
 }  // namespace

@@ -34,7 +34,7 @@ TEST(BattleScreen, ElinsTurnOpensOnTheCommandBar) {
   const auto& s = run.s();
   EXPECT_EQ(s["battleState"].integer(), 2);
   EXPECT_EQ(s["acting"]["id"].integer(), 5);
-  EXPECT_EQ(s["cursorMode"].integer(), 2);
+  EXPECT_EQ(s["cursorMode"].integer(), toNumber(CursorMode::CommandBar));
   EXPECT_EQ(s["cursor"]["x"].number(), 0);
   EXPECT_EQ(s["cursor"]["y"].number(), 515);
   EXPECT_EQ(s["cursor"]["frame"].integer(), 1);
@@ -51,8 +51,8 @@ TEST(BattleScreen, CommandBarUpMovesRightDownMovesLeftWithinItsFourButtons) {
     auto run = battle(keys, frame);
     EXPECT_EQ(run.s()["cursor"]["x"].number(), x) << "frame " << frame;
     EXPECT_EQ(run.s()["cursor"]["y"].number(), 515) << "frame " << frame;
-    EXPECT_EQ(run.s()["cursorMode"].integer(), 2);
-    EXPECT_EQ(run.s()["battleCommand"].integer(), 0);
+    EXPECT_EQ(run.s()["cursorMode"].integer(), toNumber(CursorMode::CommandBar));
+    EXPECT_EQ(run.s()["battleCommand"].integer(), toNumber(BattleCommand::None));
   }
 }
 
@@ -62,8 +62,8 @@ TEST(BattleScreen, SkillListMovesFifteenPixelsWithinItsLines) {
   const std::pair<int, float> expected[] = {{47, 390}, {48, 390}, {49, 405}, {50, 420}, {51, 405}, {70, 555}};
   for (const auto& [frame, y] : expected) {
     auto run = battle(keys, frame);
-    EXPECT_EQ(run.s()["cursorMode"].integer(), 3) << "frame " << frame;
-    EXPECT_EQ(run.s()["battleCommand"].integer(), 3);
+    EXPECT_EQ(run.s()["cursorMode"].integer(), toNumber(CursorMode::SkillList)) << "frame " << frame;
+    EXPECT_EQ(run.s()["battleCommand"].integer(), toNumber(BattleCommand::Skill));
     EXPECT_EQ(run.s()["cursor"]["x"].number(), 390);
     EXPECT_EQ(run.s()["cursor"]["y"].number(), y) << "frame " << frame;
     EXPECT_EQ(run.s()["cursor"]["frame"].integer(), 2);
@@ -82,7 +82,7 @@ TEST(BattleScreen, GridCursorStopsAtColumnsAndRowsOneToTen) {
   for (const auto& e : expected) {
     auto run = battle(keys, e.frame);
     const auto& s = run.s();
-    EXPECT_EQ(s["cursorMode"].integer(), 1) << "frame " << e.frame;
+    EXPECT_EQ(s["cursorMode"].integer(), toNumber(CursorMode::Grid)) << "frame " << e.frame;
     EXPECT_EQ(s["gridColumn"].integer(), e.column) << "frame " << e.frame;
     EXPECT_EQ(s["gridRow"].integer(), e.row) << "frame " << e.frame;
     EXPECT_EQ(s["cursor"]["x"].number(), e.x) << "frame " << e.frame;
@@ -104,8 +104,8 @@ TEST(BattleScreen, BackspaceReturnsToTheCommandBarFromEveryModeWithoutPresenting
   for (const auto& c : cases) {
     auto run = battle(c.keys, c.frame);
     const auto& s = run.s();
-    EXPECT_EQ(s["cursorMode"].integer(), 2) << c.keys;
-    EXPECT_EQ(s["battleCommand"].integer(), 0) << c.keys;
+    EXPECT_EQ(s["cursorMode"].integer(), toNumber(CursorMode::CommandBar)) << c.keys;
+    EXPECT_EQ(s["battleCommand"].integer(), toNumber(BattleCommand::None)) << c.keys;
     EXPECT_EQ(s["cursor"]["x"].number(), 0) << c.keys;
     EXPECT_EQ(s["cursor"]["y"].number(), 515) << c.keys;
     EXPECT_EQ(s["cursor"]["frame"].integer(), 1) << c.keys;
@@ -147,7 +147,7 @@ TEST(BattleScreen, AttackOrderedFromTheKeyboardRunsItsEffectThenEndsTheTurn) {
   EXPECT_EQ(over.s()["effectShowing"].integer(), 0);
   auto ended = battle(keys, 115);
   EXPECT_EQ(ended.s()["battleState"].integer(), 1);
-  EXPECT_EQ(ended.s()["cursorMode"].integer(), 0);
+  EXPECT_EQ(ended.s()["cursorMode"].integer(), toNumber(CursorMode::None));
   const auto& units = ended.s()["units"];
   EXPECT_EQ(units[units.size() - 1]["id"].integer(), 5) << "the turn's end puts Elin at the back";
   EXPECT_EQ(units[units.size() - 1]["ap"].integer(), -65);
@@ -159,9 +159,10 @@ TEST(BattleScreen, SkillOrderedFromTheKeyboardTakesEffectAndEndsTheTurn) {
   const std::string keys = "44-46 Up\n47 Enter\n48 Down\n49 Enter\n50-51 Right\n52-55 Down\n56 Enter\n";
   auto picked = battle(keys, 49);
   EXPECT_EQ(picked.s()["selectedSkill"].integer(), 3);
-  EXPECT_EQ(picked.s()["skillPickRequest"].integer(), 0);
-  EXPECT_EQ(picked.s()["cursorMode"].integer(), 1);
-  EXPECT_EQ(picked.s()["battleCommand"].integer(), 3) << "the skill list stays open for the target";
+  EXPECT_EQ(picked.s()["skillPickRequest"].integer(), toNumber(SkillPick::None));
+  EXPECT_EQ(picked.s()["cursorMode"].integer(), toNumber(CursorMode::Grid));
+  EXPECT_EQ(picked.s()["battleCommand"].integer(), toNumber(BattleCommand::Skill))
+      << "the skill list stays open for the target";
 
   auto used = battle(keys, 56);
   const auto& s = used.s();
@@ -171,6 +172,20 @@ TEST(BattleScreen, SkillOrderedFromTheKeyboardTakesEffectAndEndsTheTurn) {
   EXPECT_EQ((*elin)["ap"].integer(), -75 - 15);
   EXPECT_EQ(s["battleState"].integer(), 1) << "the skill ended the turn";
   EXPECT_EQ(s["messageText"].string(), " ");
+}
+
+// The state file as a whole, at the title, on the selection screen and in every cursor mode and battle
+// command: its fields, their order and the numbers the game-flow values are written as.
+TEST(BattleScreen, StateFilesMatchTheGoldenOnes) {
+  std::string states = runReplay(basic(), "1 -\n").stateText;                       // title
+  states += runReplay(basic(), "1 Enter\n3 Enter\n", {"--frames", "4"}).stateText;  // selection
+  states += battle("", kElinsTurn).stateText;                                       // command bar
+  states += battle("44 Right\n45 Enter\n", 45).stateText;                           // move
+  states += battle("44 Enter\n", 44).stateText;                                     // attack
+  states += battle("44-46 Up\n47 Enter\n", 47).stateText;                           // skill list
+  states += battle("44-46 Up\n47 Enter\n48 Down\n49 Enter\n", 49).stateText;        // skill picked
+  states += battle("44 Enter\n45 Right\n46-52 Down\n53 Enter\n", 115).stateText;    // turn ended
+  expectGoldenStates(states, "states");
 }
 
 }  // namespace

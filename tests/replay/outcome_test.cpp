@@ -49,7 +49,7 @@ TEST(BattleOutcome, AWonBattleLeadsBackToTheSelectionWithTheNextBattle) {
   auto run = runReplay(quick(), std::string(kToBattle) + kWinFirstBattle, {"--frames", "46"});
   ASSERT_EQ(run.exitCode, 0) << run.err;
   const auto& s = run.s();
-  EXPECT_EQ(s["screenState"].integer(), 2);
+  EXPECT_EQ(s["screenState"].integer(), toNumber(Screen::Selection));
   EXPECT_EQ(s["battleNumber"].integer(), 2);
   EXPECT_EQ(s["partyCount"].integer(), 0);
   EXPECT_EQ(s["cursor"]["x"].number(), 45);
@@ -109,7 +109,7 @@ TEST(BattleOutcome, SkillVictoryLeavesTheNextBattleUntouched) {
       {"--frames", "56"});
   ASSERT_EQ(run.exitCode, 0) << run.err;
   const auto& s = run.s();
-  EXPECT_EQ(s["screenState"].integer(), 2);
+  EXPECT_EQ(s["screenState"].integer(), toNumber(Screen::Selection));
   EXPECT_EQ(s["battleNumber"].integer(), 2);
   ASSERT_EQ(s["units"].size(), 2u);
   for (int i = 0; i < 2; ++i) {
@@ -138,7 +138,7 @@ TEST(BattleOutcome, EnterWithTheCursorOnNoPortraitDoesNothing) {
                        {"--frames", "116"});
   ASSERT_EQ(run.exitCode, 0) << run.err;
   const auto& s = run.s();
-  EXPECT_EQ(s["screenState"].integer(), 2);
+  EXPECT_EQ(s["screenState"].integer(), toNumber(Screen::Selection));
   EXPECT_EQ(s["battleNumber"].integer(), 2);
   EXPECT_EQ(s["cursor"]["x"].number(), 0);
   EXPECT_EQ(s["partyCount"].integer(), 0);
@@ -153,7 +153,7 @@ TEST(BattleOutcome, ALostBattleStaysOnTheBattleScreenWithTheComputerAlone) {
   ASSERT_EQ(run.exitCode, 0) << run.err;
   const auto& s = run.s();
   EXPECT_EQ(s["exit"].string(), "running");
-  EXPECT_EQ(s["screenState"].integer(), 3);
+  EXPECT_EQ(s["screenState"].integer(), toNumber(Screen::Battle));
   EXPECT_EQ(s["battleNumber"].integer(), 1);
   ASSERT_EQ(s["units"].size(), 2u);
   for (int i = 0; i < 2; ++i) EXPECT_EQ(s["units"][i]["side"].integer(), 2);

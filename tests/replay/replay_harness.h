@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "battle/game_flow_state.h"
 #include "fixture_campaign.h"
 #include "json_value.h"
 
@@ -22,6 +23,11 @@ struct HashLine {
 };
 
 struct ReplayRun {
+  // What was run, so that the same run can be repeated (to dump one of its frames).
+  std::filesystem::path campaignDir;
+  std::string script;
+  std::vector<std::string> args;
+
   int exitCode = -1;
   std::string out;
   std::string err;
@@ -43,9 +49,23 @@ std::filesystem::path campaign(const std::vector<std::string>& fixtures, const C
 ReplayRun runReplay(const std::filesystem::path& campaignDir, const std::string& script,
                     const std::vector<std::string>& args = {});
 
-// Compares a run's hash lines with the golden file of that name, or rewrites the golden file when the
-// environment variable VARNHOLT_UPDATE_GOLDEN is set.
+// A run's hash lines against a golden file. On a difference the run is repeated to write the first
+// frame that differs as an 8-bit BMP into `failureDir`, with the run's hash lines beside it, and the
+// message names both files.
+struct GoldenHashResult {
+  bool same = false;
+  std::string message;
+  std::filesystem::path picture;  // empty when the hashes are the same or no picture could be written
+};
+GoldenHashResult compareGoldenHashes(const ReplayRun& run, const std::filesystem::path& golden,
+                                     const std::filesystem::path& failureDir);
+
+// Compares a run's hash lines with the golden file of that name (golden/<name>.hashes), or rewrites the
+// golden file when the environment variable VARNHOLT_UPDATE_GOLDEN is set. A failure leaves the actual
+// frame in the build tree's golden-failures/ folder and prints its path.
 void expectGoldenHashes(const ReplayRun& run, const std::string& name);
+// The same for state files: `states` (one or more runs' state text) against golden/<name>.json.
+void expectGoldenStates(const std::string& states, const std::string& name);
 
 std::filesystem::path scratchDir();
 

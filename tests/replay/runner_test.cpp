@@ -67,8 +67,8 @@ TEST(ReplayRunner, RunsOneFrameBeyondTheScriptAndSumsUp) {
   auto run = runReplay(campaign({}), "5 -\n");
   ASSERT_EQ(run.exitCode, 0) << run.err;
   EXPECT_EQ(run.s()["frames"].integer(), 6);
-  EXPECT_EQ(run.out,
-            "frames=6 ms=" + std::to_string(6 * (20 + 1)) + " screenState=0 battleNumber=1 exit=running\n")
+  EXPECT_EQ(run.out, "frames=6 ms=" + std::to_string(6 * (20 + 1)) + " screenState=" +
+                         std::to_string(toNumber(Screen::Title)) + " battleNumber=1 exit=running\n")
       << "six title frames: a 20 ms wait each, and the headless present moves the clock 1 ms";
 }
 
@@ -95,6 +95,43 @@ TEST(ReplayRunner, DumpsOnlyPicturesPresentedInTheirFrame) {
   EXPECT_NE(run.err.find("frame 14 presented no picture"), std::string::npos) << run.err;
 }
 
+TEST(GoldenHashes, AFailureWritesTheFirstDifferingFrameAsAPictureInTheBuildTree) {
+  // The title run of the golden file "title": the cursor on the first entry in frames 1-3, the second after.
+  auto run = runReplay(campaign({}), "1-3 Up\n4-7 Down\n");
+  ASSERT_EQ(run.hashes.size(), 8u);
+  const fs::path golden = scratchDir() / "altered.hashes";
+  std::ofstream(golden) << run.hashText;
+  const fs::path failures = fs::path(REPLAY_BINARY_DIR) / "golden-failures-selftest";
+  const GoldenHashResult same = compareGoldenHashes(run, golden, failures);
+  EXPECT_TRUE(same.same) << same.message;
+  EXPECT_TRUE(same.picture.empty());
+
+  std::string altered = run.hashText;
+  const std::size_t line = altered.find("\n2 1 ") + 1;
+  altered[line + 4] = altered[line + 4] == '0' ? '1' : '0';
+  std::ofstream(golden) << altered;
+  const GoldenHashResult failed = compareGoldenHashes(run, golden, failures);
+  EXPECT_FALSE(failed.same);
+  EXPECT_EQ(failed.picture, failures / "altered-frame2.bmp");
+  EXPECT_NE(failed.message.find(failed.picture.string()), std::string::npos) << failed.message;
+  EXPECT_NE(failed.message.find((failures / "altered.actual.hashes").string()), std::string::npos);
+
+  BitmapFile picture;
+  ASSERT_EQ(loadBitmapFile(picture, failed.picture.string()), 1);
+  EXPECT_EQ(std::make_pair(picture.infoHeader.biWidth, picture.infoHeader.biHeight),
+            std::make_pair(800, 600));
+  // The picture is frame 2's, the first that differs, not a later one.
+  const fs::path second = scratchDir() / "frame2.bmp", last = scratchDir() / "frame8.bmp";
+  runReplay(campaign({}), run.script, {"--dump", "2:" + second.string(), "--dump", "8:" + last.string()});
+  const auto bytes = [](const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+  };
+  EXPECT_EQ(bytes(failed.picture), bytes(second));
+  EXPECT_NE(bytes(failed.picture), bytes(last));
+  fs::remove_all(failures);
+}
+
 TEST(MissingPictures, LeaveTheirPartOfTheScreenAsItWas) {
   CampaignOptions options;
   options.omit = {"select.BMP",  "buttons.bmp", "hero3.bmp", "in2.BMP",
@@ -115,7 +152,7 @@ TEST(MissingPictures, LeaveTheirPartOfTheScreenAsItWas) {
   EXPECT_EQ(withGaps.s()["units"].size(), complete.s()["units"].size());
   EXPECT_EQ(withGaps.s()["randomDraws"].integer(), complete.s()["randomDraws"].integer());
   EXPECT_EQ(withGaps.s()["battleState"].integer(), complete.s()["battleState"].integer());
-  EXPECT_EQ(withGaps.s()["screenState"].integer(), 3);
+  EXPECT_EQ(withGaps.s()["screenState"].integer(), toNumber(Screen::Battle));
   // Without "select.BMP" the first selection frame keeps the splash's last picture (fill 22) under it,
   // and the next frame the map picture loaded as background at the end of the splash (fill 46).
   EXPECT_EQ(pixelOf(splashEnd, 700, 550), 22);
@@ -171,7 +208,7 @@ TEST(Recording, ARecordedSessionReplaysToTheSameState) {
     auto result = app::runGameLoop(game, recorder, observer, 120);
     recorder.finish();
     app::writeGameState(liveState, game, result);
-    EXPECT_EQ(game.flow().screenState, 3) << "the session reached the battle";
+    EXPECT_EQ(game.flow().screenState, Screen::Battle) << "the session reached the battle";
   }
   ASSERT_EQ(::chdir(here.c_str()), 0);
 

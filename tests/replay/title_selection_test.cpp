@@ -27,7 +27,7 @@ TEST(TitleScreen, UpAndDownStayOnTheTwoEntries) {
   for (const auto& c : cases) {
     auto run = runReplay(basic(), c.script, {"--frames", std::to_string(c.frames)});
     ASSERT_EQ(run.exitCode, 0) << run.err;
-    EXPECT_EQ(run.s()["screenState"].integer(), 0) << c.script;
+    EXPECT_EQ(run.s()["screenState"].integer(), toNumber(Screen::Title)) << c.script;
     EXPECT_EQ(run.s()["cursor"]["x"].number(), 150) << c.script;
     EXPECT_EQ(run.s()["cursor"]["y"].number(), c.y) << c.script;
     EXPECT_EQ(run.s()["cursor"]["frame"].integer(), 2) << c.script;
@@ -45,7 +45,7 @@ TEST(TitleScreen, IntroPagesPassAtOnceWhileEnterIsHeld) {
   ASSERT_EQ(presents.size(), 6u);
   for (int page = 1; page < 4; ++page) EXPECT_NE(presents[page - 1], presents[page]) << page;
   EXPECT_NE(presents[4], presents[5]) << "the title comes back, then the frame draws the cursor on it";
-  EXPECT_EQ(run.s()["screenState"].integer(), 0);
+  EXPECT_EQ(run.s()["screenState"].integer(), toNumber(Screen::Title));
   EXPECT_EQ(run.s()["cursor"]["y"].number(), 150) << "the cursor stays on the second entry";
   EXPECT_EQ(run.s()["frames"].integer(), 3);
 }
@@ -73,7 +73,7 @@ TEST(TitleScreen, EachIntroPageWaitsForEnter) {
   EXPECT_NE(pages[4], pages[7]);
   EXPECT_NE(pages[7], pages[9]);
   EXPECT_EQ(run.s()["exit"].string(), "running");
-  EXPECT_EQ(run.s()["screenState"].integer(), 0);
+  EXPECT_EQ(run.s()["screenState"].integer(), toNumber(Screen::Title));
 }
 
 TEST(TitleScreen, AnIntroPageWithoutEnterIsReportedAsStuck) {
@@ -88,7 +88,7 @@ TEST(SplashSequence, RunsInOneFrameAndOpensTheSelection) {
   EXPECT_EQ(run.presentsIn(1).size(), 1u);
   EXPECT_EQ(run.presentsIn(2).size(), 4u) << "three splash pictures and the first selection frame";
   const auto& s = run.s();
-  EXPECT_EQ(s["screenState"].integer(), 2);
+  EXPECT_EQ(s["screenState"].integer(), toNumber(Screen::Selection));
   EXPECT_EQ(s["cursor"]["x"].number(), 45);
   EXPECT_EQ(s["cursor"]["y"].number(), 100);
   EXPECT_EQ(s["cursor"]["frame"].integer(), 3);
@@ -137,7 +137,7 @@ TEST(PartySelection, TheFifthAdditionStartsTheBattle) {
   auto run = runReplay(basic(), kToBattle, {"--frames", "12"});
   ASSERT_EQ(run.exitCode, 0) << run.err;
   const auto& s = run.s();
-  EXPECT_EQ(s["screenState"].integer(), 3);
+  EXPECT_EQ(s["screenState"].integer(), toNumber(Screen::Battle));
   EXPECT_EQ(s["partyCount"].integer(), 5);
   EXPECT_EQ(s["messageText"].string(), "Added to Battle") << "shown on the battle screen until a turn ends";
   EXPECT_EQ(s["spriteCount"].integer(), 7);
@@ -178,7 +178,7 @@ TEST(PartySelection, PlacementKeepsToTheMapAndStopsWhenItIsFull) {
   ASSERT_EQ(run.exitCode, 0) << run.err;
   const auto& s = run.s();
   EXPECT_EQ(s["partyCount"].integer(), 3);
-  EXPECT_EQ(s["screenState"].integer(), 2);
+  EXPECT_EQ(s["screenState"].integer(), toNumber(Screen::Selection));
   ASSERT_EQ(s["units"].size(), 4u);
   for (std::size_t i = 0; i < s["units"].size(); ++i) {
     EXPECT_LE(s["units"][i]["column"].integer(), 2);

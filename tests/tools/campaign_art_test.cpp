@@ -15,7 +15,9 @@
 #include "art/looks.h"
 #include "art/pictures.h"
 #include "battle/battle_definition.h"
+#include "data/campaign_pictures.h"
 #include "data/game_database.h"
+#include "data/grid_geometry.h"
 #include "engine/bitmap.h"
 
 namespace varnholt::art {
@@ -60,26 +62,38 @@ class CampaignArt : public ::testing::Test {
 TextPainter* CampaignArt::text_ = nullptr;
 std::vector<Picture>* CampaignArt::pictures_ = nullptr;
 
-TEST_F(CampaignArt, EveryPictureHasTheSizeItsScreenReadsAndAWidthDivisibleByFour) {
-  const std::map<std::string, std::pair<int, int>> sizes{
-      {"title.BMP", {800, 600}},   {"dinner.BMP", {800, 600}}, {"llama.BMP", {800, 600}},
-      {"load.BMP", {800, 600}},    {"in1.BMP", {800, 600}},    {"in2.BMP", {800, 600}},
-      {"in3.BMP", {800, 600}},     {"in4.BMP", {800, 600}},    {"select.BMP", {800, 600}},
-      {"bmapa.BMP", {800, 600}},   {"buttons.bmp", {232, 58}}, {"cur.bmp", {288, 42}},
-      {"sword.bmp", {172, 229}},   {"hit.bmp", {288, 147}},    {"gameover.bmp", {804, 601}},
-      {"victory.bmp", {804, 601}}, {"gameend.bmp", {804, 601}}};
-  for (const auto& [name, size] : sizes) {
-    const Canvas& c = picture(name);
-    EXPECT_EQ(c.width(), size.first) << name;
-    EXPECT_EQ(c.height(), size.second) << name;
+// The catalogue's pictures and one sheet per character look, nothing else.
+TEST_F(CampaignArt, EveryPictureOfTheCatalogueIsDrawnAtTheSizeItsScreenOrCellsRead) {
+  std::vector<pictures::PictureUse> uses = pictures::fixedPictureUses();
+  std::set<std::string> named;
+  for (const auto& use : uses) named.insert(use.file);
+  for (const auto& l : campaignLooks()) {
+    uses.push_back(pictures::characterSheetUse());
+    uses.back().file = l.fileName;
+  }
+  ASSERT_EQ(uses.size(), pictures_->size());
+  for (const auto& use : uses) {
+    const Canvas& c = picture(use.file);
+    const pictures::Extent need = pictures::extentOf(use);
+    if (use.cut == pictures::Cut::FullScreen) {
+      EXPECT_EQ(c.width(), pictures::kScreenWidth) << use.file;
+      EXPECT_EQ(c.height(), pictures::kScreenHeight) << use.file;
+    } else {
+      // The cells, at most the closing line beyond them, and the width rounded up to a multiple of 4.
+      EXPECT_GE(c.width(), need.width) << use.file;
+      EXPECT_LE(c.width(), need.width + 4) << use.file;
+      EXPECT_GE(c.height(), need.height) << use.file;
+      EXPECT_LE(c.height(), need.height + 1) << use.file;
+    }
   }
   for (const auto& p : *pictures_) EXPECT_EQ(p.canvas.width() % 4, 0) << p.fileName;
 }
 
 TEST_F(CampaignArt, FullScreenPicturesAreOpaqueBecauseTheyAreDrawnOverTheLastFrame) {
-  for (const char* name : {"title.BMP", "dinner.BMP", "llama.BMP", "load.BMP", "in1.BMP", "in2.BMP",
-                           "in3.BMP", "in4.BMP", "select.BMP", "bmapa.BMP"})
-    EXPECT_EQ(inked(picture(name), 0, 0, 800, 600), 800 * 600) << name;
+  for (const auto& use : pictures::fixedPictureUses()) {
+    if (use.cut != pictures::Cut::FullScreen) continue;
+    EXPECT_EQ(inked(picture(use.file), 0, 0, 800, 600), 800 * 600) << use.file;
+  }
   // The end picture covers the whole screen rectangle from pixel (1, 1); the defeat and victory banners
   // leave the battle visible around them.
   EXPECT_EQ(inked(picture("gameend.bmp"), 1, 1, 800, 600), 800 * 600);
@@ -105,55 +119,55 @@ TEST_F(CampaignArt, BattlefieldLeavesLightGroundUnderDarkTextAndDarkGroundUnderT
 }
 
 TEST_F(CampaignArt, BattlefieldGridLinesFallBetweenTheCellsUnitsAndCursorUse) {
-  const Canvas& c = picture("bmapa.BMP");
+  const Canvas& c = picture(pictures::kBattlefield);
   // Cell (column, row) spans x 38 column - 23 .. + 37 and y 38 row + 67 .. + 37: the cursor's box,
   // centred in the unit sprite at (38 column - 30, 38 row + 58).
-  const int line = c.at(15, 200);
-  for (int k = 0; k <= 10; ++k) {
-    EXPECT_EQ(c.at(15 + 38 * k, 120), line) << "vertical line " << k;
-    EXPECT_EQ(c.at(30, 105 + 38 * k), line) << "horizontal line " << k;
+  ASSERT_EQ(cellBoxLeft(1), 15);
+  ASSERT_EQ(cellBoxTop(1), 105);
+  const int line = c.at(cellBoxLeft(1), 200);
+  for (int k = 1; k <= kGridCells + 1; ++k) {
+    EXPECT_EQ(c.at(cellBoxLeft(k), 120), line) << "vertical line " << k;
+    EXPECT_EQ(c.at(30, cellBoxTop(k)), line) << "horizontal line " << k;
   }
-  EXPECT_NE(c.at(34, 124), line);
+  EXPECT_NE(c.at(cellBoxLeft(1) + 19, cellBoxTop(1) + 19), line);
 }
 
 TEST_F(CampaignArt, SheetsKeepTheirCellsBetweenOnePixelLines) {
-  struct Sheet {
-    const char* name;
-    int cellWidth, cellHeight, columns, rows;
-  };
-  const Sheet sheets[] = {{"buttons.bmp", 56, 56, 4, 1},
-                          {"cur.bmp", 56, 40, 5, 1},
-                          {"sword.bmp", 56, 56, 3, 4},
-                          {"hit.bmp", 56, 72, 4, 1},
-                          {"aldric.bmp", 56, 56, 4, 1}};
-  for (const auto& s : sheets) {
-    const Canvas& c = picture(s.name);
-    for (int r = 0; r < s.rows; ++r)
-      for (int col = 0; col < s.columns; ++col) {
-        const int x = col * (s.cellWidth + 1) + 1, y = r * (s.cellHeight + 1) + 1;
-        EXPECT_GT(inked(c, x, y, s.cellWidth, s.cellHeight), 20) << s.name << " cell " << col << "," << r;
-        EXPECT_NE(c.at(x - 1, y + s.cellHeight / 2), 0) << s.name << " line left of " << col << "," << r;
-        EXPECT_NE(c.at(x + s.cellWidth / 2, y - 1), 0) << s.name << " line above " << col << "," << r;
-      }
+  std::vector<pictures::PictureUse> sheets;
+  for (const auto& use : pictures::fixedPictureUses())
+    if (use.cut == pictures::Cut::Sheet && use.cells.size() > 1) sheets.push_back(use);
+  sheets.push_back(pictures::characterSheetUse());
+  sheets.back().file = "aldric.bmp";
+  ASSERT_EQ(sheets.size(), 5u);
+  for (const auto& sheet : sheets) {
+    const Canvas& c = picture(sheet.file);
+    for (const pictures::SheetCell& cell : sheet.cells) {
+      const int x = cell.left(), y = cell.top();
+      EXPECT_GT(inked(c, x, y, cell.width, cell.height), 20)
+          << sheet.file << " cell " << cell.column << "," << cell.row;
+      EXPECT_NE(c.at(x - 1, y + cell.height / 2), 0)
+          << sheet.file << " line left of " << cell.column << "," << cell.row;
+      EXPECT_NE(c.at(x + cell.width / 2, y - 1), 0)
+          << sheet.file << " line above " << cell.column << "," << cell.row;
+    }
   }
-  // The miss row of hit.bmp holds five cells.
-  for (int col = 0; col < 5; ++col) EXPECT_GT(inked(picture("hit.bmp"), col * 57 + 1, 74, 56, 72), 20) << col;
 }
 
 TEST_F(CampaignArt, CellMarkerStaysInsideTheCellItMarks) {
-  // Cell 2 of cur.bmp is drawn at (38 (column - 1) + 5, 38 (row - 1) + 105): the cell's box is x 10..47,
-  // y 0..37 of the marker.
-  const Canvas& c = picture("cur.bmp");
-  const int x0 = 2 * 57 + 1, y0 = 1;
+  // The marker is drawn at markerPixel(column, row); the cell's box starts at cellBox(column, row).
+  const Canvas& c = picture(pictures::cursors::kFile);
+  const pictures::SheetCell marker = pictures::cursors::cell(pictures::cursors::kCellMarker);
+  const int x0 = marker.left(), y0 = marker.top();
+  const int boxX = cellBoxLeft(3) - markerPixelX(3), boxY = cellBoxTop(3) - markerPixelY(3);
   int inside = 0;
-  for (int j = 0; j < 40; ++j)
-    for (int i = 0; i < 56; ++i) {
+  for (int j = 0; j < marker.height; ++j)
+    for (int i = 0; i < marker.width; ++i) {
       const bool ink = c.at(x0 + i, y0 + j) != 0;
-      const bool inBox = i >= 10 && i <= 47 && j <= 37;
+      const bool inBox = i >= boxX && i < boxX + kCellPixels && j >= boxY && j < boxY + kCellPixels;
       EXPECT_FALSE(ink && !inBox) << i << "," << j;
       inside += ink && inBox;
     }
-  EXPECT_GT(inside, 38 * 38 / 3);
+  EXPECT_GT(inside, kCellPixels * kCellPixels / 3);
 }
 
 TEST_F(CampaignArt, EveryCharacterPictureExistsWithFourDifferentFacingsAndAnOpaquePortrait) {
@@ -169,14 +183,18 @@ TEST_F(CampaignArt, EveryCharacterPictureExistsWithFourDifferentFacingsAndAnOpaq
     ASSERT_EQ(c.width(), SHEET_WIDTH) << name;
     ASSERT_EQ(c.height(), SHEET_HEIGHT) << name;
     std::set<std::vector<int>> facings;
-    for (int f = 0; f < 4; ++f) {
+    for (int f = 0; f < pictures::characters::kFacings; ++f) {
+      const pictures::SheetCell at = pictures::characters::facing(f);
       std::vector<int> cell;
-      for (int j = 1; j <= 56; ++j)
-        for (int i = 0; i < 56; ++i) cell.push_back(c.at(57 * f + 1 + i, j));
+      for (int j = at.top(); j < at.bottom(); ++j)
+        for (int i = at.left(); i < at.right(); ++i) cell.push_back(c.at(i, j));
       facings.insert(cell);
     }
     EXPECT_EQ(facings.size(), 4u) << name;
-    EXPECT_EQ(inked(c, 229, 1, 56, 65), 56 * 65) << name;
+    const pictures::SheetCell& portrait = pictures::characters::kPortrait;
+    EXPECT_EQ(inked(c, portrait.left(), portrait.top(), portrait.width, portrait.height),
+              portrait.width * portrait.height)
+        << name;
   }
 }
 

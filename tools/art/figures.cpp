@@ -589,12 +589,15 @@ Canvas drawPortrait(const Look& look) {
 Canvas characterSheet(const Look& look) {
   Canvas sheet(SHEET_WIDTH, SHEET_HEIGHT, colour::magenta);
   const Facing order[4] = {Facing::Down, Facing::Up, Facing::Left, Facing::Right};
-  for (int c = 0; c < 4; ++c) {
-    sheet.fillRect(57 * c + 1, 1, 56, 56, 0);
-    sheet.blit(drawFigure(look, order[c]), 57 * c + 1, 1);
+  namespace characters = pictures::characters;
+  for (int c = 0; c < characters::kFacings; ++c) {
+    const pictures::SheetCell cell = characters::facing(c);
+    sheet.fillRect(cell.left(), cell.top(), cell.width, cell.height, 0);
+    sheet.blit(drawFigure(look, order[c]), cell.left(), cell.top());
   }
-  sheet.fillRect(57 * 4 + 1, 1, 56, 65, 0);
-  sheet.blit(drawPortrait(look), 57 * 4 + 1, 1);
+  const pictures::SheetCell& portrait = characters::kPortrait;
+  sheet.fillRect(portrait.left(), portrait.top(), portrait.width, portrait.height, 0);
+  sheet.blit(drawPortrait(look), portrait.left(), portrait.top());
   return sheet;
 }
 

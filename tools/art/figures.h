@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "art/canvas.h"
+#include "data/campaign_pictures.h"
 
 namespace varnholt::art {
 
@@ -54,7 +55,9 @@ Canvas drawPortrait(const Look& look);
 // 56 x 65 grid, one-pixel lines around every cell; 288 x 67 pixels.
 Canvas characterSheet(const Look& look);
 
-inline constexpr int SHEET_WIDTH = 288;
-inline constexpr int SHEET_HEIGHT = 67;
+// The sheet's cells, the closing line and the width rounded up to a multiple of 4.
+inline constexpr int SHEET_WIDTH = (pictures::characters::kPortrait.right() + 1 + 3) / 4 * 4;
+inline constexpr int SHEET_HEIGHT = pictures::characters::kPortrait.bottom() + 1;
+static_assert(SHEET_WIDTH == 288 && SHEET_HEIGHT == 67);
 
 }  // namespace varnholt::art

@@ -8,6 +8,7 @@
 #include <fstream>
 
 #include "art/looks.h"
+#include "data/grid_geometry.h"
 
 namespace varnholt::art {
 
@@ -15,11 +16,22 @@ namespace {
 
 constexpr double kPi = 3.14159265358979323846;
 
-// Battlefield geometry: cell (c, r) spans x 38c-23 .. 38c+14 and y 38r+67 .. 38r+104, the box the grid
-// cursor, the cell markers and the unit sprites all centre on.
-constexpr int kGridLeft = 15;
-constexpr int kGridTop = 105;
-constexpr int kCell = 38;
+// Battlefield geometry: the boxes of the cells the grid cursor, the cell markers and the unit sprites
+// stand on.
+constexpr int kGridLeft = cellBoxLeft(1);
+constexpr int kGridTop = cellBoxTop(1);
+constexpr int kCell = kCellPixels;
+constexpr int kCells = kGridCells;
+
+// The size of a sheet that holds the cells of a catalogue entry.
+Canvas sheetCanvas(const char* file, int background) {
+  for (const pictures::PictureUse& use : pictures::fixedPictureUses())
+    if (use.file == file) {
+      const pictures::Extent extent = pictures::extentOf(use);
+      return Canvas(sheetWidth(extent.width), sheetHeight(extent.height), background);
+    }
+  return Canvas(4, 1);
+}
 
 // A small deterministic hash for scattering texture without a random generator.
 unsigned scatter(int x, int y, unsigned seed) {
@@ -403,11 +415,11 @@ Canvas battlefield(TextPainter& text) {
   c.fillRect(0, 18, 398, 2, ramp::wood.at(0.2));
   text.draw(c, style(Face::SansBold, 13, ramp::parchment.at(0.85)), 8, 26,
             "Arrows: cursor    Enter: act    Backspace: commands");
-  // The field: grass with tufts, a stone rim, and the 10 x 10 grid on the cells the units stand on.
-  c.fillRect(kGridLeft - 3, kGridTop - 3, 10 * kCell + 7, 10 * kCell + 7, ramp::stone.at(0.35));
-  c.frameRect(kGridLeft - 3, kGridTop - 3, 10 * kCell + 7, 10 * kCell + 7, colour::outline);
-  for (int j = 0; j < 10 * kCell; ++j)
-    for (int i = 0; i < 10 * kCell; ++i) {
+  // The field: grass with tufts, a stone rim, and the grid on the cells the units stand on.
+  c.fillRect(kGridLeft - 3, kGridTop - 3, kCells * kCell + 7, kCells * kCell + 7, ramp::stone.at(0.35));
+  c.frameRect(kGridLeft - 3, kGridTop - 3, kCells * kCell + 7, kCells * kCell + 7, colour::outline);
+  for (int j = 0; j < kCells * kCell; ++j)
+    for (int i = 0; i < kCells * kCell; ++i) {
       const unsigned h = scatter(i, j, 21);
       const int cellShade = ((i / kCell) + (j / kCell)) % 2;
       int index = ramp::grass.at(cellShade ? 0.5 : 0.56);
@@ -415,11 +427,11 @@ Canvas battlefield(TextPainter& text) {
       if (h % 29 == 0) index = ramp::grass.at(0.35);
       c.set(kGridLeft + i, kGridTop + j, index);
     }
-  for (int k = 0; k <= 10; ++k) {
-    c.fillRect(kGridLeft + k * kCell, kGridTop, 1, 10 * kCell, ramp::grass.at(0.22));
-    c.fillRect(kGridLeft, kGridTop + k * kCell, 10 * kCell, 1, ramp::grass.at(0.22));
+  for (int k = 0; k <= kCells; ++k) {
+    c.fillRect(kGridLeft + k * kCell, kGridTop, 1, kCells * kCell, ramp::grass.at(0.22));
+    c.fillRect(kGridLeft, kGridTop + k * kCell, kCells * kCell, 1, ramp::grass.at(0.22));
   }
-  c.fillRect(kGridLeft + 10 * kCell, kGridTop, 1, 10 * kCell + 1, ramp::grass.at(0.22));
+  c.fillRect(kGridLeft + kCells * kCell, kGridTop, 1, kCells * kCell + 1, ramp::grass.at(0.22));
   // Column and row numbers along the rim would sit under the sprites; the rim stays plain.
   // The command bar: four buttons at (100 i, 500).
   c.fillRect(0, 494, 364, 66, ramp::stone.at(0.15));
@@ -440,15 +452,15 @@ Canvas battlefield(TextPainter& text) {
 }
 
 Canvas buttons(TextPainter& text) {
-  Canvas c(232, 58, colour::magenta);
+  Canvas c = sheetCanvas(pictures::buttons::kFile, colour::magenta);
   struct Button {
     const char* label;
     Ramp tone;
   };
   const Button list[4] = {
       {"Attack", ramp::red}, {"Move", ramp::green}, {"End", ramp::blue}, {"Skill", ramp::purple}};
-  for (int i = 0; i < 4; ++i) {
-    const int x = 57 * i + 1, y = 1;
+  for (int i = 0; i < pictures::buttons::kCount; ++i) {
+    const int x = pictures::buttons::cell(i).left(), y = pictures::buttons::cell(i).top();
     Canvas b(56, 56);
     b.fillRect(1, 1, 54, 54, list[i].tone.at(0.45));
     b.fillRect(1, 1, 54, 2, list[i].tone.at(0.75));
@@ -494,50 +506,54 @@ Canvas buttons(TextPainter& text) {
 }
 
 Canvas cursors() {
-  Canvas c(288, 42, colour::magenta);
-  for (int n = 0; n < 5; ++n) c.fillRect(57 * n + 1, 1, 56, 40, 0);
-  auto cell = [&](int n) { return Point{57.0 * n + 1, 1.0}; };
-  // 0: the grid cursor, bright brackets just outside the 38-pixel cell box (x 10..47, y 0..37).
+  namespace cursors = pictures::cursors;
+  Canvas c = sheetCanvas(cursors::kFile, colour::magenta);
+  for (int n = 0; n < cursors::kCount; ++n)
+    c.fillRect(cursors::cell(n).left(), cursors::cell(n).top(), cursors::kCellWidth, cursors::kCellHeight, 0);
+  auto cell = [&](int n) { return Point{double(cursors::cell(n).left()), double(cursors::cell(n).top())}; };
+  // Where the cell's box lies in a cursor cell drawn at the cell's marker position (x 10..47, y 0..37).
+  const int boxX = cellBoxLeft(1) - markerPixelX(1), boxY = cellBoxTop(1) - markerPixelY(1);
+  // The grid cursor, bright brackets just outside the cell box.
   {
     Canvas k(56, 40);
-    corners(k, 8, 0, 42, 40, 12, colour::pureYellow, 3);
+    corners(k, boxX - 2, boxY, kCell + 4, 40, 12, colour::pureYellow, 3);
     k.outline(colour::outline);
-    c.blit(k, static_cast<int>(cell(0).x), 1);
+    c.blit(k, static_cast<int>(cell(cursors::kGridCursor).x), 1);
   }
-  // 1: the command bar cursor, brackets round the lower part of a 56-pixel button.
+  // The command bar cursor, brackets round the lower part of a 56-pixel button.
   {
     Canvas k(56, 40);
     corners(k, 1, 1, 54, 38, 10, colour::pureYellow, 3);
     k.outline(colour::outline);
-    c.blit(k, static_cast<int>(cell(1).x), 1);
+    c.blit(k, static_cast<int>(cell(cursors::kCommandBarCursor).x), 1);
   }
-  // 2: the cell marker, a checkered tint with a rim over the cell box.
+  // The cell marker, a checkered tint with a rim over the cell box.
   {
     Canvas k(56, 40);
-    k.ditherRect(10, 0, 38, 38, colour::cyan);
-    k.frameRect(10, 0, 38, 38, ramp::ice.at(0.95));
-    c.blit(k, static_cast<int>(cell(2).x), 1);
+    k.ditherRect(boxX, boxY, kCell, kCell, colour::cyan);
+    k.frameRect(boxX, boxY, kCell, kCell, ramp::ice.at(0.95));
+    c.blit(k, static_cast<int>(cell(cursors::kCellMarker).x), 1);
   }
-  // 3: the menu and skill list arrow, its tip beside text drawn 60 pixels right and 10 down.
+  // The menu and skill list arrow, its tip beside text drawn 60 pixels right and 10 down.
   {
     Canvas k(56, 40);
     arrow(k, 52, 17, 34, colour::goldLight + 1);
     k.outline(colour::outline);
-    c.blit(k, static_cast<int>(cell(3).x), 1);
+    c.blit(k, static_cast<int>(cell(cursors::kMenuArrow).x), 1);
   }
-  // 4: the party screen cursor, brackets over a portrait that starts 5 pixels to its right.
+  // The party screen cursor, brackets over a portrait that starts 5 pixels to its right.
   {
     Canvas k(56, 40);
     corners(k, 3, 0, 53, 40, 11, colour::pureYellow, 3);
     k.fillPolygon({{22, 0}, {34, 0}, {28, 6}}, colour::pureYellow);
     k.outline(colour::outline);
-    c.blit(k, static_cast<int>(cell(4).x), 1);
+    c.blit(k, static_cast<int>(cell(cursors::kPartyCursor).x), 1);
   }
   return c;
 }
 
 Canvas swords() {
-  Canvas c(172, 229, colour::magenta);
+  Canvas c = sheetCanvas(pictures::swings::kFile, colour::magenta);
   // Rows: 0 slash (weapon 1), 1 arrow (weapon 4), 2 spell (weapon 2), 3 thrust (weapon 3).
   for (int row = 0; row < 4; ++row)
     for (int col = 0; col < 3; ++col) {
@@ -589,16 +605,20 @@ Canvas swords() {
           break;
         }
       }
-      c.fillRect(57 * col + 1, 57 * row + 1, 56, 56, 0);
-      c.blit(k, 57 * col + 1, 57 * row + 1);
+      const pictures::SheetCell at = pictures::swings::cell(col, row);
+      c.fillRect(at.left(), at.top(), at.width, at.height, 0);
+      c.blit(k, at.left(), at.top());
     }
   return c;
 }
 
 Canvas hits(TextPainter& text) {
-  Canvas c(288, 147, colour::magenta);
-  for (int n = 0; n < 4; ++n) c.fillRect(57 * n + 1, 1, 56, 72, 0);
-  for (int n = 0; n < 5; ++n) c.fillRect(57 * n + 1, 74, 56, 72, 0);
+  namespace hits = pictures::hits;
+  Canvas c = sheetCanvas(hits::kFile, colour::magenta);
+  const auto hitCell = [](int n) { return hits::cell(n, hits::kHitRow); };
+  const auto missCell = [](int n) { return hits::cell(n, hits::kMissRow); };
+  for (int n = 0; n < hits::kHitFrames; ++n) c.fillRect(hitCell(n).left(), hitCell(n).top(), 56, 72, 0);
+  for (int n = 0; n < hits::kMissFrames; ++n) c.fillRect(missCell(n).left(), missCell(n).top(), 56, 72, 0);
   // The hit sprite stands 30 pixels right of the target's sprite: the burst sits on its left part.
   const double cx = 10, cy = 34;
   for (int n = 0; n < 4; ++n) {
@@ -616,7 +636,7 @@ Canvas hits(TextPainter& text) {
       text.draw(k, style(Face::SansBold, 14, colour::pureYellow, colour::outline), 20, 6 - (n - 1) * 2,
                 "Hit!");
     k.outline(colour::outline);
-    c.blit(k, 57 * n + 1, 1);
+    c.blit(k, hitCell(n).left(), hitCell(n).top());
   }
   for (int n = 0; n < 5; ++n) {
     Canvas k(56, 72);
@@ -627,7 +647,7 @@ Canvas hits(TextPainter& text) {
                     ramp::stone.at(0.85 - n * 0.08));
     }
     text.draw(k, style(Face::SansBold, 14, ramp::metal.at(0.95), colour::outline), 16, 8 - n * 2, "Miss");
-    c.blit(k, 57 * n + 1, 74);
+    c.blit(k, missCell(n).left(), missCell(n).top());
   }
   return c;
 }
@@ -671,27 +691,27 @@ Canvas gameEnd(TextPainter& text) {
 
 std::vector<Picture> campaignPictures(TextPainter& text) {
   std::vector<Picture> list;
-  list.push_back({"title.BMP", title(text)});
-  list.push_back({"dinner.BMP", dinner(text)});
-  list.push_back({"llama.BMP", llama(text)});
-  list.push_back({"load.BMP", load(text)});
-  list.push_back({"in1.BMP", intro1(text)});
-  list.push_back({"in2.BMP", intro2(text)});
-  list.push_back({"in3.BMP", intro3(text)});
-  list.push_back({"in4.BMP", intro4(text)});
-  list.push_back({"select.BMP", select(text)});
-  list.push_back({"bmapa.BMP", battlefield(text)});
-  list.push_back({"buttons.bmp", buttons(text)});
-  list.push_back({"cur.bmp", cursors()});
-  list.push_back({"sword.bmp", swords()});
-  list.push_back({"hit.bmp", hits(text)});
-  list.push_back({"gameover.bmp", resultBanner(text, "Defeat", ramp::red,
-                                               {"Your company has fallen.",
-                                                "The foes hold the field. Press Esc to leave."})});
-  list.push_back({"victory.bmp", resultBanner(text, "Victory!", ramp::blue,
-                                              {"Those who fought and live gain a level.",
-                                               "Choose your company for the next battle."})});
-  list.push_back({"gameend.bmp", gameEnd(text)});
+  list.push_back({pictures::kTitle, title(text)});
+  list.push_back({pictures::kSplash[0], dinner(text)});
+  list.push_back({pictures::kSplash[1], llama(text)});
+  list.push_back({pictures::kSplash[2], load(text)});
+  list.push_back({pictures::kIntroPages[0], intro1(text)});
+  list.push_back({pictures::kIntroPages[1], intro2(text)});
+  list.push_back({pictures::kIntroPages[2], intro3(text)});
+  list.push_back({pictures::kIntroPages[3], intro4(text)});
+  list.push_back({pictures::kSelection, select(text)});
+  list.push_back({pictures::kBattlefield, battlefield(text)});
+  list.push_back({pictures::buttons::kFile, buttons(text)});
+  list.push_back({pictures::cursors::kFile, cursors()});
+  list.push_back({pictures::swings::kFile, swords()});
+  list.push_back({pictures::hits::kFile, hits(text)});
+  list.push_back({pictures::kDefeat, resultBanner(text, "Defeat", ramp::red,
+                                                  {"Your company has fallen.",
+                                                   "The foes hold the field. Press Esc to leave."})});
+  list.push_back({pictures::kVictory, resultBanner(text, "Victory!", ramp::blue,
+                                                   {"Those who fought and live gain a level.",
+                                                    "Choose your company for the next battle."})});
+  list.push_back({pictures::kCampaignEnd, gameEnd(text)});
   for (const auto& l : campaignLooks()) list.push_back({l.fileName, characterSheet(l.look)});
   return list;
 }

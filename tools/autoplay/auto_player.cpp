@@ -53,11 +53,11 @@ std::vector<GridPos> yieldGoals(const Character& mover, const std::vector<Charac
 
 KeySet AutoPlayer::nextKeys(const app::Game& game) {
   switch (game.flow().screenState) {
-    case 0:
+    case Screen::Title:
       return titleKeys(game);
-    case 1:
+    case Screen::Splash:
       return 0;
-    case 2:
+    case Screen::Selection:
       return selectionKeys(game);
     default:
       return battleKeys(game);
@@ -104,11 +104,11 @@ KeySet AutoPlayer::battleKeys(const app::Game& game) {
 
   switch (plan_) {
     case Plan::Move:
-      return carryOut(flow, kMoveButtonX, app::kCommandMove);
+      return carryOut(flow, kMoveButtonX, BattleCommand::Move);
     case Plan::Attack:
-      return carryOut(flow, kAttackButtonX, app::kCommandAttack);
+      return carryOut(flow, kAttackButtonX, BattleCommand::Attack);
     default:
-      return carryOut(flow, kEndTurnButtonX, app::kCommandNone);
+      return carryOut(flow, kEndTurnButtonX, BattleCommand::None);
   }
 }
 
@@ -139,10 +139,10 @@ void AutoPlayer::planTurn(const Battle& battle) {
   plan_ = Plan::End;
 }
 
-KeySet AutoPlayer::carryOut(const GameFlowState& flow, float button, int command) {
-  if (command != app::kCommandNone && flow.battleCommand == command && flow.cursorMode == app::kModeGrid)
+KeySet AutoPlayer::carryOut(const GameFlowState& flow, float button, BattleCommand command) {
+  if (command != BattleCommand::None && flow.battleCommand == command && flow.cursorMode == CursorMode::Grid)
     return gridKeyToward(flow.gridColumn, flow.gridRow, planCell_);
-  if (flow.cursorMode != app::kModeCommandBar) return app::KEY_BACKSPACE;
+  if (flow.cursorMode != CursorMode::CommandBar) return app::KEY_BACKSPACE;
   return commandBarKeyToward(flow.cursorX(), button);
 }
 

@@ -46,7 +46,7 @@ class AutoPlayer {
   KeySet selectionKeys(const app::Game& game) const;
   KeySet battleKeys(const app::Game& game);
   void planTurn(const Battle& battle);
-  KeySet carryOut(const GameFlowState& flow, float button, int command);
+  KeySet carryOut(const GameFlowState& flow, float button, BattleCommand command);
 
   Style style_;
   std::function<int(int)> weaponRange_;

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "data/campaign_pictures.h"
+
 namespace varnholt::check {
 
 struct Finding {
@@ -39,6 +41,11 @@ void checkDatabases(const std::filesystem::path& folder, Report& report,
 // The palette file and every picture: the fixed ones and the characters' sheets.
 void checkPictures(const std::filesystem::path& folder, const std::vector<std::string>& characterPictures,
                    Report& report);
+
+// One picture of the folder, used as `use` describes: it must load with the engine's loader and then hold
+// every cell of the use; empty sheet cells are warned of.
+void checkPicture(const std::filesystem::path& folder, const std::string& name,
+                  const pictures::PictureUse& use, Report& report);
 
 // "file:line: message" or "file:line: warning: message", the file shown inside `folder`.
 std::string formatFinding(const std::filesystem::path& folder, const Finding& finding);

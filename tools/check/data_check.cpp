@@ -1,467 +1,467 @@
-// The seven databases: each file read record by record in the layout the game reads it in, then the
-// records checked against one another and against what the battles, the grid and the sprites need.
+// The seven databases, read with the game's own reader: each file scanned for its records as the game's
+// lookups scan it, each record read field by field by the game's record layouts with an observer that
+// reports a field the game cannot read (or cuts) at its line; then the records checked against one
+// another and against what the battles, the grid and the sprites need, with the statistics the game
+// derives itself.
 
 #include <algorithm>
-#include <array>
-#include <functional>
+#include <fstream>
+#include <iterator>
 #include <map>
+#include <optional>
 #include <set>
+#include <string_view>
 #include <utility>
 
+#include "app/screen_rules.h"
+#include "battle/battle.h"
+#include "battle/battle_definition.h"
+#include "battle/game_flow_state.h"
 #include "check/content_check.h"
-#include "check/token_file.h"
+#include "data/campaign_pictures.h"
+#include "data/game_database.h"
+#include "data/grid_geometry.h"
+#include "data/record_reader.h"
+#include "data/records.h"
+#include "data/token_reader.h"
 
 namespace varnholt::check {
 namespace {
 
-constexpr int kRoster = 8;
-constexpr int kBattles = 5;
-constexpr int kParty = 5;
-constexpr int kMaxEntries = 12;
-constexpr int kMaxCombatants = 13;
+// The longest range a weapon, a skill or a move may have: the cells a fill marks grow quickly with it,
+// and beyond this a marked set no longer shows every cell in reach.
 constexpr int kMaxRange = 8;
-constexpr int kMaxMapSide = 25;
-constexpr int kCursorSide = 10;
-constexpr int kMaxSkills = 15;
 
-enum class Kind { Int, Double, Word, IdList, Description };
-
-struct Field {
-  Kind kind;
-  std::string name;
-  std::size_t maxLength = 0;
-};
-
-struct Value {
-  int number = 0;
-  std::string text;
-  std::vector<int> list;
-};
-
-struct Entry {
-  int id = 0, column = 0, row = 0, side = 0, line = 0;
-};
-
-struct Record {
-  int id = 0;
-  int line = 0;
-  std::vector<Value> values;
-  std::vector<Entry> entries;  // battles only
-
-  // A field the record holds, or 0 as the game leaves a field it could not read.
-  int at(std::size_t index) const { return index < values.size() ? values[index].number : 0; }
-  const Value& value(std::size_t index) const {
-    static const Value none;
-    return index < values.size() ? values[index] : none;
-  }
-};
-
-using Table = std::map<int, Record>;
-
-void addRepeated(std::vector<Field>& schema, Kind kind, const std::string& name, int count) {
-  for (int k = 0; k < count; ++k) schema.push_back({kind, name + " " + std::to_string(k + 1)});
-}
-
-std::vector<Field> itemSchema() {
-  std::vector<Field> s{{Kind::Word, "name", 19},
-                       {Kind::Int, "atk"},
-                       {Kind::Int, "matk"},
-                       {Kind::Int, "def"},
-                       {Kind::Int, "mdef"}};
-  addRepeated(s, Kind::Double, "element power", 6);
-  addRepeated(s, Kind::Double, "status chance", 4);
-  addRepeated(s, Kind::Double, "element resistance", 6);
-  addRepeated(s, Kind::Double, "status resistance", 4);
-  addRepeated(s, Kind::Int, "reserved int", 4);
-  for (const char* name : {"aspd", "flee", "hit", "range"}) s.push_back({Kind::Int, name});
-  return s;
-}
-constexpr std::size_t kItemAspd = 29, kItemFlee = 30, kItemRange = 32;
-
-std::vector<Field> skillSchema() {
-  std::vector<Field> s{{Kind::Word, "name", 15}};
-  for (const char* name : {"hp cost", "sp cost", "atk", "matk", "def", "mdef"})
-    s.push_back({Kind::Int, name});
-  addRepeated(s, Kind::Double, "element power", 6);
-  addRepeated(s, Kind::Double, "status chance", 4);
-  addRepeated(s, Kind::Double, "element resistance", 6);
-  addRepeated(s, Kind::Double, "status resistance", 4);
-  s.push_back({Kind::Int, "range"});
-  s.push_back({Kind::Int, "reserved int"});
-  s.push_back({Kind::Double, "atk factor"});
-  s.push_back({Kind::Double, "matk factor"});
-  s.push_back({Kind::Int, "kind"});
-  s.push_back({Kind::Description, "description"});
-  return s;
-}
-constexpr std::size_t kSkillRange = 27, kSkillKind = 31;
-
-std::vector<Field> raceSchema(bool withSkills) {
-  std::vector<Field> s{{Kind::Word, "name", 15}};
-  addRepeated(s, Kind::Int, "growth", 6);
-  s.push_back({Kind::Double, "hp factor"});
-  s.push_back({Kind::Double, "sp factor"});
-  if (withSkills) s.push_back({Kind::IdList, "skill list"});
-  s.push_back({Kind::Int, "move range"});
-  s.push_back({Kind::Int, "reserved int"});
-  return s;
-}
-constexpr std::size_t kRaceMove = 9, kClassMove = 10;
-
-std::vector<Field> characterSchema() {
-  std::vector<Field> s{{Kind::Word, "name", 15}};
-  for (const char* name : {"race", "class", "strength", "vitality", "dexterity", "intelligence", "agility",
-                           "mind", "level", "exp"})
-    s.push_back({Kind::Int, name});
-  s.push_back({Kind::IdList, "skill list"});
-  addRepeated(s, Kind::Int, "equipment slot", 6);
-  s.push_back({Kind::Word, "picture file", 24});
-  s.push_back({Kind::Word, "last word", 26});
-  return s;
-}
-constexpr std::size_t kCharRace = 1, kCharClass = 2, kCharDex = 5, kCharAgi = 7, kCharLevel = 9,
-                      kCharSkills = 11, kCharEquipment = 12, kCharPicture = 18;
-
-constexpr std::size_t kMapColumns = 1, kMapRows = 2;
-
-// Reads one file's records in order, as the game's scan finds them.
-class FileParser {
+// The text of a file with its line numbers.
+class FileText {
  public:
-  FileParser(std::string file, const std::vector<Token>& tokens, Report& report)
-      : file_(std::move(file)), tokens_(tokens), report_(report) {}
+  explicit FileText(std::string bytes) : bytes_(std::move(bytes)) {}
 
-  // `tail` reads what follows the fixed fields (map cells, battle entries); false ends the record.
-  Table parse(const std::vector<Field>& schema, bool descriptions,
-              const std::function<void(FileParser&, Record&)>& tail = nullptr) {
-    Table table;
-    while (pos_ < tokens_.size()) {
-      std::size_t used = 0;
-      const Token& token = tokens_[pos_];
-      if (const auto id = recordStart(tokens_, pos_, used)) {
-        Record record{*id, token.line, {}, {}};
-        pos_ += used;
-        if (readFields(schema, record) && tail) tail(*this, record);
-        const auto [it, added] = table.emplace(record.id, record);
-        if (!added)
-          report_.problem(file_, record.line,
-                          "record " + std::to_string(record.id) +
-                              " repeats the number of the record at line " + std::to_string(it->second.line) +
-                              "; the game only ever finds the first");
-        continue;
-      }
-      const bool finalStar = descriptions && token.text == "*" && pos_ + 1 == tokens_.size();
-      if (token.text.find('*') != std::string::npos && !finalStar)
-        report_.problem(file_, token.line,
-                        "'" + token.text + "' holds a '*' not followed by a record number; the game stops " +
-                            "looking for records there");
-      ++pos_;
-    }
-    return table;
+  const std::string& bytes() const { return bytes_; }
+
+  // The line holding `offset`; for -1 (the end of the input) the last line that holds anything.
+  int lineAt(std::streamoff offset) const {
+    std::size_t end = offset < 0 ? bytes_.find_last_not_of(" \t\r\n\f\v") : static_cast<std::size_t>(offset);
+    if (end == std::string::npos) return bytes_.empty() ? 0 : 1;
+    end = std::min(end, bytes_.size());
+    return 1 + static_cast<int>(
+                   std::count(bytes_.begin(), bytes_.begin() + static_cast<std::ptrdiff_t>(end), '\n'));
   }
 
-  // One int of the record's tail; nullopt (reported) when it is missing or not an int.
-  std::optional<int> readInt(const Record& record, const std::string& name) {
-    if (pos_ >= tokens_.size()) {
-      endsEarly(record, name);
-      return std::nullopt;
-    }
-    const Token& token = tokens_[pos_];
-    const auto value = parseInt(token.text);
-    if (!value) {
-      report_.problem(file_, token.line,
-                      label(record) + name + " should be an int, found '" + token.text + "'");
-      return std::nullopt;
-    }
-    ++pos_;
-    return value;
+  // The characters from `start` to `end`, or up to the next blank when `end` is -1.
+  std::string_view text(std::streamoff start, std::streamoff end = -1) const {
+    if (start < 0 || static_cast<std::size_t>(start) >= bytes_.size()) return {};
+    const auto from = static_cast<std::size_t>(start);
+    std::size_t to = end >= 0 ? std::min(static_cast<std::size_t>(end), bytes_.size())
+                              : bytes_.find_first_of(" \t\r\n\f\v", from);
+    if (to == std::string::npos) to = bytes_.size();
+    return std::string_view(bytes_).substr(from, to - from);
   }
 
-  int line() const {
-    return pos_ < tokens_.size() ? tokens_[pos_].line : (tokens_.empty() ? 0 : tokens_.back().line);
+  // The blank-separated word around `offset`.
+  std::string_view wordAround(std::size_t offset) const {
+    const std::size_t before = bytes_.find_last_of(" \t\r\n\f\v", offset);
+    return text(static_cast<std::streamoff>(before == std::string::npos ? 0 : before + 1));
   }
 
  private:
-  static std::string label(const Record& record) { return "record " + std::to_string(record.id) + ": "; }
+  std::string bytes_;
+};
 
-  void endsEarly(const Record& record, const std::string& name) {
-    report_.problem(file_, line(), label(record) + "the file ends before its " + name);
+std::optional<std::string> readFile(const std::string& path) {
+  std::error_code error;
+  if (!std::filesystem::is_regular_file(path, error)) return std::nullopt;
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return std::nullopt;
+  return std::string{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+std::string quoted(std::string_view text) {
+  return "'" + std::string(text) + "'";
+}
+
+// Reports the first field of a record the game cannot read, and every word it cuts or that holds a star.
+class FieldCheck : public FieldObserver {
+ public:
+  FieldCheck(std::string file, const FileText& text, int id, Report& report)
+      : file_(std::move(file)), text_(text), id_(id), report_(report) {}
+
+  void fieldRead(const FieldRead& read) override {
+    if (failed_) return;
+    if (read.kind == FieldKind::DescriptionWord) return descriptionWord(read);
+    if (read.end < 0) {
+      failed_ = true;
+      if (read.start < 0) return endsEarly(label(read));
+      const char* expected =
+          read.kind == FieldKind::Double ? " should be a number, found " : " should be an int, found ";
+      return problem(read.start, label(read) + expected + quoted(text_.text(read.start)));
+    }
+    if (read.kind == FieldKind::Word) {
+      const std::string_view word = text_.text(read.start, read.end);
+      if (word.size() > read.capacity)
+        problem(read.start, label(read) + " " + quoted(word) + " is longer than " +
+                                std::to_string(read.capacity) + " characters");
+      if (word.find('*') != std::string_view::npos)
+        problem(read.start, label(read) + " " + quoted(word) +
+                                " holds a '*', which the game takes for the start of a record");
+    }
+    afterField(read);
   }
 
-  void checkWord(const Record& record, const Token& token, const Field& field) {
-    if (token.text.size() > field.maxLength)
-      report_.problem(file_, token.line,
-                      label(record) + field.name + " '" + token.text + "' is longer than " +
-                          std::to_string(field.maxLength) + " characters");
-    if (token.text.find('*') != std::string::npos)
-      report_.problem(file_, token.line,
-                      label(record) + field.name + " '" + token.text +
-                          "' holds a '*', which the game takes for the start of a record");
+  // The entries of the record's id list, before the closing -1.
+  int listLength() const { return listLength_; }
+  // The value of the int field last read under `name`.
+  std::optional<int> intField(std::string_view name) const {
+    const auto it = ints_.find(std::string(name));
+    return it == ints_.end() ? std::nullopt : std::optional<int>(it->second);
   }
 
-  bool readFields(const std::vector<Field>& schema, Record& record) {
-    for (const Field& field : schema) {
-      Value value;
-      switch (field.kind) {
-        case Kind::Int: {
-          const auto n = readInt(record, field.name);
-          if (!n) return false;
-          value.number = *n;
-          break;
-        }
-        case Kind::Double: {
-          if (pos_ >= tokens_.size()) return endsEarly(record, field.name), false;
-          const Token& token = tokens_[pos_];
-          if (!parseDouble(token.text)) {
-            report_.problem(file_, token.line,
-                            label(record) + field.name + " should be a number, found '" + token.text + "'");
-            return false;
-          }
-          ++pos_;
-          break;
-        }
-        case Kind::Word:
-          if (pos_ >= tokens_.size()) return endsEarly(record, field.name), false;
-          checkWord(record, tokens_[pos_], field);
-          value.text = tokens_[pos_++].text;
-          break;
-        case Kind::IdList:
-          for (;;) {
-            const auto n = readInt(record, field.name + " (ended by -1)");
-            if (!n) return false;
-            if (*n == -1) break;
-            value.list.push_back(*n);
-          }
-          break;
-        case Kind::Description:
-          if (!readDescription(record, value)) return false;
-          break;
+ protected:
+  virtual std::string label(const FieldRead& read) const {
+    std::string name = read.name;
+    // Repeated fields are told apart by their place; a list's entries, ended by -1, are not.
+    if (read.index > 0 && name != kSkillListField) name += " " + std::to_string(read.index);
+    if (read.count > 0) name += " of " + std::to_string(read.count);
+    return name;
+  }
+  virtual void afterField(const FieldRead& read) {
+    if (read.kind != FieldKind::Int) return;
+    ints_[read.name] = read.value;
+    // An id list's closing -1 is its last read.
+    if (read.value == -1 && std::string_view(read.name) == kSkillListField)
+      listLength_ = static_cast<int>(read.index - 1);
+  }
+
+  void problem(std::streamoff at, const std::string& message) {
+    report_.problem(file_, text_.lineAt(at), "record " + std::to_string(id_) + ": " + message);
+  }
+
+ private:
+  void endsEarly(const std::string& what) { problem(-1, "the file ends before its " + what); }
+
+  // A description's words: the first as it comes, the rest up to a lone "*".
+  void descriptionWord(const FieldRead& read) {
+    if (read.end < 0) {
+      failed_ = true;
+      if (read.index == 0) return endsEarly("description");
+      return problem(-1, "the description is not ended by a lone '*'");
+    }
+    const std::string_view word = text_.text(read.start, read.end);
+    if (read.index == 0) {
+      descriptionStart_ = read.start;
+      descriptionCapacity_ = read.capacity;
+      if (word == "*") {
+        failed_ = true;
+        return problem(read.start, "the description is empty; the game would take the '*' as its text");
       }
-      record.values.push_back(std::move(value));
+      descriptionLength_ = word.size();
+      return;
     }
-    return true;
-  }
-
-  // Words up to a lone "*", which stays in place to open the next record.
-  bool readDescription(const Record& record, Value& value) {
-    if (pos_ >= tokens_.size()) return endsEarly(record, "description"), false;
-    const int startLine = tokens_[pos_].line;
-    if (tokens_[pos_].text == "*") {
-      report_.problem(file_, startLine,
-                      label(record) + "the description is empty; the game would take the '*' as its text");
-      return false;
+    if (word == "*") {
+      if (descriptionLength_ > descriptionCapacity_)
+        problem(descriptionStart_, "the description is " + std::to_string(descriptionLength_) +
+                                       " characters long; the skill list holds " +
+                                       std::to_string(descriptionCapacity_));
+      return;
     }
-    bool first = true;
-    for (; pos_ < tokens_.size() && tokens_[pos_].text != "*"; ++pos_) {
-      const Token& token = tokens_[pos_];
-      if (token.text.find('*') != std::string::npos)
-        report_.problem(
-            file_, token.line,
-            label(record) + "description word '" + token.text +
-                "' holds a '*'; the star that opens the next record must stand apart from its number");
-      if (!first && token.text.size() > 11)
-        report_.problem(file_, token.line,
-                        label(record) + "description word '" + token.text + "' is longer than 11 characters");
-      value.text += (first ? "" : " ") + token.text;
-      first = false;
-    }
-    if (value.text.size() > 51)
-      report_.problem(file_, startLine,
-                      label(record) + "the description is " + std::to_string(value.text.size()) +
-                          " characters long; the skill list holds 51");
-    if (pos_ >= tokens_.size()) {
-      report_.problem(file_, line(), label(record) + "the description is not ended by a lone '*'");
-      return false;
-    }
-    return true;
+    if (word.find('*') != std::string_view::npos)
+      problem(read.start,
+              "description word " + quoted(word) +
+                  " holds a '*'; the star that opens the next record must stand apart from its number");
+    if (word.size() > read.capacity)
+      problem(read.start, "description word " + quoted(word) + " is longer than " +
+                              std::to_string(read.capacity) + " characters");
+    descriptionLength_ += 1 + word.size();
   }
 
   std::string file_;
-  const std::vector<Token>& tokens_;
+  const FileText& text_;
+  int id_;
   Report& report_;
-  std::size_t pos_ = 0;
+  bool failed_ = false;
+  std::map<std::string, int> ints_;
+  int listLength_ = 0;
+  std::streamoff descriptionStart_ = -1;
+  std::size_t descriptionLength_ = 0;
+  std::size_t descriptionCapacity_ = 0;
 };
 
-Table parseFile(const std::filesystem::path& folder, const std::string& file,
-                const std::vector<Field>& schema, Report& report, bool descriptions = false,
-                const std::function<void(FileParser&, Record&)>& tail = nullptr) {
-  const auto tokens = readTokens(folder / file);
-  if (!tokens) {
+// A battle's entries: their lines, and each field named after the character it places.
+class BattleFieldCheck : public FieldCheck {
+ public:
+  using FieldCheck::FieldCheck;
+
+  std::vector<std::streamoff> entryStarts;  // where each "next character id" stands
+
+ protected:
+  std::string label(const FieldRead& read) const override {
+    if (std::string_view(read.name) == kBattleEntryIdField || entryStarts.empty()) return read.name;
+    return std::string(read.name) + " of character " + std::to_string(lastId_);
+  }
+  void afterField(const FieldRead& read) override {
+    FieldCheck::afterField(read);
+    if (std::string_view(read.name) == kBattleEntryIdField) {
+      entryStarts.push_back(read.start);
+      lastId_ = read.value;
+    }
+  }
+
+ private:
+  int lastId_ = 0;
+};
+
+// Where the game's scan finds a record number.
+struct RecordStart {
+  int id = 0;
+  int line = 0;
+};
+
+// The records of a file in the order the scan finds them. A '*' that no number follows ends every scan
+// there, so records after it are out of the game's reach and are not listed.
+std::optional<std::vector<RecordStart>> scanRecords(GameDatabase& database, const char* file,
+                                                    const FileText& text, bool lastStarEndsADescription,
+                                                    Report& report) {
+  std::ifstream in(database.pathOf(file));
+  if (!in) return std::nullopt;
+  std::vector<RecordStart> starts;
+  std::size_t from = 0;
+  for (int id = 0;;) {
+    const std::size_t star = text.bytes().find('*', from);
+    if (!scanToNextRecord(in, id)) {
+      if (star == std::string::npos) break;
+      const std::string_view word = text.wordAround(star);
+      const bool finalStar = lastStarEndsADescription && word == "*" &&
+                             text.bytes().find_first_not_of(" \t\r\n\f\v", star + 1) == std::string::npos;
+      if (!finalStar)
+        report.problem(
+            file, text.lineAt(static_cast<std::streamoff>(star)),
+            quoted(word) +
+                " holds a '*' not followed by a record number; the game stops looking for records there");
+      break;
+    }
+    starts.push_back({id, text.lineAt(static_cast<std::streamoff>(star))});
+    const auto after = in.rdbuf()->pubseekoff(0, std::ios::cur, std::ios::in);
+    from = after < 0 ? text.bytes().size() : static_cast<std::size_t>(after);
+  }
+  return starts;
+}
+
+template <typename Record>
+struct Read {
+  Record record;
+  int line = 0;
+  int listed = 0;  // the entries of the record's id list, kept or not
+};
+template <typename Record>
+using Table = std::map<int, Read<Record>>;
+
+// Every record of a file, each read the way the game's lookup reads it: the scan from the file's start to
+// the first '*' with its number, then the record's layout. `read` reads the layout with a FieldCheck.
+template <typename Record, typename ReadLayout>
+Table<Record> readTable(GameDatabase& database, const char* file, Report& report, bool descriptions,
+                        ReadLayout read) {
+  Table<Record> table;
+  const auto bytes = readFile(database.pathOf(file));
+  if (!bytes) {
     report.problem(file, 0, "missing or unreadable");
-    return {};
+    return table;
   }
-  FileParser parser(file, *tokens, report);
-  return parser.parse(schema, descriptions, tail);
+  const FileText text(*bytes);
+  const auto starts = scanRecords(database, file, text, descriptions, report);
+  if (!starts) {
+    report.problem(file, 0, "missing or unreadable");
+    return table;
+  }
+  for (const RecordStart& start : *starts) {
+    if (const auto first = table.find(start.id); first != table.end()) {
+      report.problem(file, start.line,
+                     "record " + std::to_string(start.id) + " repeats the number of the record at line " +
+                         std::to_string(first->second.line) + "; the game only ever finds the first");
+      continue;
+    }
+    Read<Record> entry{Record{}, start.line};
+    read(text, start, entry);
+    table.emplace(start.id, entry);
+  }
+  return table;
 }
 
-// The map's cells, column by column; the count follows the size, which must fit the map layers.
-void readMapCells(FileParser& parser, Record& map) {
-  const int columns = map.at(kMapColumns), rows = map.at(kMapRows);
-  if (columns < 1 || rows < 1 || columns > kMaxMapSide || rows > kMaxMapSide) return;
-  for (int k = 0; k < columns * rows; ++k)
-    if (!parser.readInt(map,
-                        "terrain code " + std::to_string(k + 1) + " of " + std::to_string(columns * rows)))
-      return;
-}
-
-void readBattleEntries(FileParser& parser, Record& battle) {
-  for (;;) {
-    const int line = parser.line();
-    const auto id = parser.readInt(battle, "next character id (or the closing 0)");
-    if (!id || *id == 0) return;
-    Entry entry{*id, 0, 0, 0, line};
-    const auto column = parser.readInt(battle, "column of character " + std::to_string(*id));
-    if (!column) return;
-    const auto row = parser.readInt(battle, "row of character " + std::to_string(*id));
-    if (!row) return;
-    const auto side = parser.readInt(battle, "side of character " + std::to_string(*id));
-    if (!side) return;
-    entry.column = *column;
-    entry.row = *row;
-    entry.side = *side;
-    battle.entries.push_back(entry);
-  }
+// The layout reader of a record file, run through the game's database on its own stream.
+template <typename Record, typename Layout>
+auto layoutReader(GameDatabase& database, const char* file, Report& report, Layout layout) {
+  return
+      [&database, file, &report, layout](const FileText& text, const RecordStart& start, Read<Record>& read) {
+        if (!database.openRecord(file, start.id)) return;
+        FieldCheck check(file, text, start.id, report);
+        FieldReader fields(database.input, &check);
+        read.record.id = start.id;
+        layout(fields, read.record);
+        database.closeInput();
+        read.listed = check.listLength();
+      };
 }
 
 struct Campaign {
-  Table items, skills, classes, races, characters, maps, battles;
+  Table<ItemRecord> items;
+  Table<SkillRecord> skills;
+  Table<ClassRecord> classes;
+  Table<RaceRecord> races;
+  Table<Character> characters;
+  std::map<int, std::pair<int, int>> mapSizes;  // the size each map's record declares
+  Table<MapRecord> maps;
+  std::map<int, Character> derived;  // characters with the statistics the game derives for them
 };
 
-// A character's speed, as the statistics derivation forms it: dexterity and agility plus the attack-side
-// items' bonuses. Missing items count 0. Sums are formed wide, so absurd values cannot overflow them.
-long long speedOf(const Campaign& c, const Record& character) {
-  double sum = 0.25 * character.at(kCharDex) + 0.5 * character.at(kCharAgi);
-  for (const std::size_t slot : {0u, 1u, 4u, 5u}) {
-    const auto item = c.items.find(character.at(kCharEquipment + slot));
-    if (item != c.items.end()) sum += item->second.at(kItemAspd);
+// The character as the game fights with it: its statistics derived by the game's own formulas.
+const Character& derived(Campaign& c, GameDatabase& database, int id) {
+  auto it = c.derived.find(id);
+  if (it == c.derived.end()) {
+    Character character = database.getCharacter(id);
+    character.computeDerived(database);
+    it = c.derived.emplace(id, character).first;
   }
-  return static_cast<long long>(std::clamp(sum, -1e15, 1e15));
+  return it->second;
 }
 
-long long fleeOf(const Campaign& c, const Record& character) {
-  long long flee = static_cast<long long>(character.at(kCharAgi)) + character.at(kCharLevel);
-  for (const std::size_t slot : {2u, 3u, 4u, 5u}) {
-    const auto item = c.items.find(character.at(kCharEquipment + slot));
-    if (item != c.items.end()) flee += item->second.at(kItemFlee);
-  }
-  return flee;
-}
-
-void checkCharacter(const Campaign& c, const Record& ch, Report& report) {
+void checkCharacter(Campaign& c, GameDatabase& database, const Read<Character>& read, Report& report) {
+  constexpr int kSkillSlots = IdList::capacity();
+  const Character& ch = read.record;
+  const int line = read.line;
   const std::string who = "character " + std::to_string(ch.id) + ": ";
-  const auto race = c.races.find(ch.at(kCharRace));
-  const auto cls = c.classes.find(ch.at(kCharClass));
-  if (race == c.races.end())
-    report.problem("chardb.txt", ch.line,
-                   who + "race " + std::to_string(ch.at(kCharRace)) + " is not in racedb.txt");
-  if (cls == c.classes.end())
-    report.problem("chardb.txt", ch.line,
-                   who + "class " + std::to_string(ch.at(kCharClass)) + " is not in classdb.txt");
-  const std::vector<int>& skills = ch.value(kCharSkills).list;
-  for (const int skill : skills)
-    if (!c.skills.contains(skill))
-      report.problem("chardb.txt", ch.line,
-                     who + "skill " + std::to_string(skill) + " is not in skilldb.txt");
-  if (skills.size() > kMaxSkills)
-    report.warn("chardb.txt", ch.line,
-                who + "lists " + std::to_string(skills.size()) + " skills; only the last 15 are kept");
-  for (std::size_t slot = 0; slot < 6; ++slot) {
-    const int item = ch.at(kCharEquipment + slot);
+  const bool raceKnown = c.races.contains(ch.raceId), classKnown = c.classes.contains(ch.classId);
+  if (!raceKnown)
+    report.problem("chardb.txt", line, who + "race " + std::to_string(ch.raceId) + " is not in racedb.txt");
+  if (!classKnown)
+    report.problem("chardb.txt", line,
+                   who + "class " + std::to_string(ch.classId) + " is not in classdb.txt");
+  for (int k = 0; k < ch.skills.count(); ++k)
+    if (!c.skills.contains(ch.skills.at(k)))
+      report.problem("chardb.txt", line,
+                     who + "skill " + std::to_string(ch.skills.at(k)) + " is not in skilldb.txt");
+  if (read.listed > kSkillSlots)
+    report.warn("chardb.txt", line,
+                who + "lists " + std::to_string(read.listed) + " skills; only the last " +
+                    std::to_string(kSkillSlots) + " are kept");
+  for (int slot = 0; slot < kEquipmentSlots; ++slot) {
+    const int item = ch.equipment[slot];
     if (!c.items.contains(item))
-      report.problem("chardb.txt", ch.line,
+      report.problem("chardb.txt", line,
                      who + "item " + std::to_string(item) + " in equipment slot " + std::to_string(slot + 1) +
                          " is not in itemdb.txt");
   }
-  if (race != c.races.end() && cls != c.classes.end()) {
-    const long long move = static_cast<long long>(race->second.at(kRaceMove)) + cls->second.at(kClassMove);
-    if (move < 0 || move > kMaxRange)
-      report.problem("chardb.txt", ch.line,
-                     who + "move range " + std::to_string(move) + " (race plus class) is outside 0 to 8");
-  }
-  const int weapon = ch.at(kCharEquipment);
-  if (const auto item = c.items.find(weapon); item != c.items.end() && item->second.at(kItemRange) < 1)
-    report.warn("chardb.txt", ch.line, who + "the weapon's range is 0, so it cannot strike a neighbour");
-  if (weapon < 1 || weapon > 4)
-    report.warn(
-        "chardb.txt", ch.line,
-        who + "weapon " + std::to_string(weapon) + " has no swing picture (only weapons 1 to 4 have one)");
-  const long long flee = fleeOf(c, ch);
-  if (flee < 1)
-    report.problem("chardb.txt", ch.line,
-                   who + "flee " + std::to_string(flee) + " is below 1; the hit roll divides by it");
+  const Character& fighter = derived(c, database, ch.id);
+  if (raceKnown && classKnown && (fighter.moveRange < 0 || fighter.moveRange > kMaxRange))
+    report.problem("chardb.txt", line,
+                   who + "move range " + std::to_string(fighter.moveRange) +
+                       " (race plus class) is outside 0 to " + std::to_string(kMaxRange));
+  const int weapon = ch.weapon();
+  if (const auto item = c.items.find(weapon); item != c.items.end() && item->second.record.range < 1)
+    report.warn("chardb.txt", line, who + "the weapon's range is 0, so it cannot strike a neighbour");
+  if (weapon < pictures::swings::kFirstWeapon || weapon > pictures::swings::kLastWeapon)
+    report.warn("chardb.txt", line,
+                who + "weapon " + std::to_string(weapon) + " has no swing picture (only weapons " +
+                    std::to_string(pictures::swings::kFirstWeapon) + " to " +
+                    std::to_string(pictures::swings::kLastWeapon) + " have one)");
+  if (fighter.flee < 1)
+    report.problem("chardb.txt", line,
+                   who + "flee " + std::to_string(fighter.flee) + " is below 1; the hit roll divides by it");
 }
 
-void checkBattle(const Campaign& c, const Record& b, Report& report) {
-  const std::string what = "battle " + std::to_string(b.id) + ": ";
-  const auto map = c.maps.find(b.at(0));
+struct BattleRead {
+  BattleDefinition definition;
+  int line = 0;
+  std::vector<int> entryLines;
+};
+
+void checkBattle(Campaign& c, GameDatabase& database, int number, const BattleRead& b, Report& report) {
+  const std::string what = "battle " + std::to_string(number) + ": ";
+  const BattleDefinition& definition = b.definition;
+  const auto map = c.maps.find(definition.mapId);
   if (map == c.maps.end())
-    report.problem("battledb.txt", b.line, what + "map " + std::to_string(b.at(0)) + " is not in mapdb.txt");
-  const int count = static_cast<int>(b.entries.size());
-  if (count > kMaxEntries)
     report.problem("battledb.txt", b.line,
-                   what + std::to_string(count) + " combatants listed; a battle lists at most 12");
-  else if (count + kParty > kMaxCombatants)
+                   what + "map " + std::to_string(definition.mapId) + " is not in mapdb.txt");
+  constexpr int kParty = GameFlowState::partySize;
+  if (definition.listed > kMaxBattleEntries)
     report.problem("battledb.txt", b.line,
-                   what + std::to_string(count) +
-                       " combatants listed; with the party of five that is more than " +
-                       "the 13 a battle holds");
-  std::map<int, int> seen;
+                   what + std::to_string(definition.listed) + " combatants listed; a battle lists at most " +
+                       std::to_string(kMaxBattleEntries));
+  else if (definition.listed + kParty > kUnitSpriteSlots)
+    report.problem("battledb.txt", b.line,
+                   what + std::to_string(definition.listed) + " combatants listed; with the party of " +
+                       std::to_string(kParty) + " that is more than the " + std::to_string(kUnitSpriteSlots) +
+                       " a battle holds");
+  std::set<int> seen;
   std::map<std::pair<int, int>, int> cells;
   long long computerSpeed = 0, alliedSpeed = 0;
   int computerCount = 0;
-  for (const Entry& e : b.entries) {
-    const std::string who = what + "character " + std::to_string(e.id);
+  for (std::size_t k = 0; k < definition.entries.size(); ++k) {
+    const BattleEntry& e = definition.entries[k];
+    const int line = k < b.entryLines.size() ? b.entryLines[k] : b.line;
+    const std::string who = what + "character " + std::to_string(e.characterId);
     const std::string cell = "(" + std::to_string(e.column) + ", " + std::to_string(e.row) + ")";
-    if (e.id >= 1 && e.id <= kRoster)
-      report.problem("battledb.txt", e.line, who + " has a party member's number (1 to 8)");
-    if (!seen.emplace(e.id, e.line).second) report.problem("battledb.txt", e.line, who + " is listed twice");
-    const auto ch = c.characters.find(e.id);
-    if (ch == c.characters.end())
-      report.problem("battledb.txt", e.line, who + " is not in chardb.txt");
-    else if (e.side == 1)
-      alliedSpeed += speedOf(c, ch->second);
+    if (e.characterId >= 1 && e.characterId <= app::kSelectionSlots)
+      report.problem(
+          "battledb.txt", line,
+          who + " has a party member's number (1 to " + std::to_string(app::kSelectionSlots) + ")");
+    if (!seen.insert(e.characterId).second) report.problem("battledb.txt", line, who + " is listed twice");
+    if (!c.characters.contains(e.characterId))
+      report.problem("battledb.txt", line, who + " is not in chardb.txt");
+    else if (e.side == kPlayerSide)
+      alliedSpeed += derived(c, database, e.characterId).aspd;
     else {
-      computerSpeed += speedOf(c, ch->second);
+      computerSpeed += derived(c, database, e.characterId).aspd;
       ++computerCount;
     }
     if (map != c.maps.end()) {
-      const int columns = map->second.at(kMapColumns), rows = map->second.at(kMapRows);
+      const int columns = map->second.record.columns, rows = map->second.record.rows;
       if (e.column < 1 || e.row < 1 || e.column > columns || e.row > rows)
-        report.problem("battledb.txt", e.line,
+        report.problem("battledb.txt", line,
                        who + " stands at " + cell + ", off the map's " + std::to_string(columns) + " x " +
                            std::to_string(rows) + " cells");
     }
-    if (const auto [it, added] = cells.emplace(std::pair{e.column, e.row}, e.id); !added)
-      report.problem("battledb.txt", e.line,
+    if (const auto [it, added] = cells.emplace(std::pair{e.column, e.row}, e.characterId); !added)
+      report.problem("battledb.txt", line,
                      who + " shares cell " + cell + " with character " + std::to_string(it->second));
-    if (e.column < 1 || e.row < 1 || e.column > kCursorSide || e.row > kCursorSide)
-      report.warn(
-          "battledb.txt", e.line,
-          who + " at " + cell + " is outside columns and rows 1 to 10, where the grid cursor cannot reach");
+    if (e.column < 1 || e.row < 1 || e.column > kGridCells || e.row > kGridCells)
+      report.warn("battledb.txt", line,
+                  who + " at " + cell + " is outside columns and rows 1 to " + std::to_string(kGridCells) +
+                      ", where the grid cursor cannot reach");
   }
-  int taken = 0;
-  for (const auto& [cell, id] : cells)
-    taken += cell.first >= 1 && cell.first <= kCursorSide && cell.second >= 1 && cell.second <= kCursorSide;
-  if (kCursorSide * kCursorSide - taken < kParty)
-    report.problem("battledb.txt", b.line,
-                   what + "only " + std::to_string(kCursorSide * kCursorSide - taken) +
-                       " cells of columns and rows 1 to 10 are free; the party of five needs 5");
-  if (computerCount > 0 && computerSpeed < 100)
+  // The party is placed on free cells of the map among columns and rows 1 to 10, by the game's own
+  // placement rule.
+  if (map != c.maps.end()) {
+    MapRecord field = map->second.record;
+    for (const BattleEntry& e : definition.entries)
+      if (e.column >= 1 && e.row >= 1 && e.column <= field.columns && e.row <= field.rows &&
+          c.characters.contains(e.characterId))
+        field.occupancy[e.column][e.row] = e.characterId;
+    int free = 0;
+    for (int column = 1; column <= kGridCells; ++column)
+      for (int row = 1; row <= kGridCells; ++row) free += app::isPlacementCell(field, column, row);
+    if (free < kParty)
+      report.problem("battledb.txt", b.line,
+                     what + "only " + std::to_string(free) +
+                         " cells of the map within columns and rows 1 to " + std::to_string(kGridCells) +
+                         " are free; the party of " + std::to_string(kParty) + " needs " +
+                         std::to_string(kParty));
+  }
+  // The turn cycle picks whoever brings the running speed total to kTurnSpeed (chooseNextCombatant).
+  if (computerCount > 0 && computerSpeed < kTurnSpeed)
     report.warn("battledb.txt", b.line,
-                what + "the computer's speeds sum to " + std::to_string(computerSpeed) +
-                    ", below 100: once the party falls nobody is chosen to act");
+                what + "the computer's speeds sum to " + std::to_string(computerSpeed) + ", below " +
+                    std::to_string(kTurnSpeed) + ": once the party falls nobody is chosen to act");
   // The slowest party the player can field, with any allies the battle lists.
   std::vector<long long> partySpeeds;
-  for (int id = 1; id <= kRoster; ++id)
-    if (const auto ch = c.characters.find(id); ch != c.characters.end())
-      partySpeeds.push_back(speedOf(c, ch->second));
+  for (int id = 1; id <= app::kSelectionSlots; ++id)
+    if (c.characters.contains(id)) partySpeeds.push_back(derived(c, database, id).aspd);
   if (partySpeeds.size() >= static_cast<std::size_t>(kParty)) {
     std::sort(partySpeeds.begin(), partySpeeds.end());
     long long party = alliedSpeed;
     for (int k = 0; k < kParty; ++k) party += partySpeeds[k];
-    if (party < 100)
+    if (party < kTurnSpeed)
       report.warn("battledb.txt", b.line,
-                  what + "the slowest party's speeds sum to " + std::to_string(party) +
-                      ", below 100: once the opponents fall nobody is chosen to act");
+                  what + "the slowest party's speeds sum to " + std::to_string(party) + ", below " +
+                      std::to_string(kTurnSpeed) + ": once the opponents fall nobody is chosen to act");
   }
 }
 
@@ -469,67 +469,100 @@ void checkBattle(const Campaign& c, const Record& b, Report& report) {
 
 void checkDatabases(const std::filesystem::path& folder, Report& report,
                     std::vector<std::string>& characterPictures) {
+  GameDatabase database;
+  database.baseDirectory = folder.string();
   Campaign c;
-  c.items = parseFile(folder, "itemdb.txt", itemSchema(), report);
-  c.skills = parseFile(folder, "skilldb.txt", skillSchema(), report, true);
-  c.classes = parseFile(folder, "classdb.txt", raceSchema(true), report);
-  c.races = parseFile(folder, "racedb.txt", raceSchema(false), report);
-  c.characters = parseFile(folder, "chardb.txt", characterSchema(), report);
-  c.maps =
-      parseFile(folder, "mapdb.txt", {{Kind::Word, "name", 15}, {Kind::Int, "columns"}, {Kind::Int, "rows"}},
-                report, false, readMapCells);
-  c.battles = parseFile(folder, "battledb.txt", {{Kind::Int, "map"}}, report, false, readBattleEntries);
+  c.items =
+      readTable<ItemRecord>(database, database.itemFile, report, false,
+                            layoutReader<ItemRecord>(database, database.itemFile, report, readItemFields));
+  c.skills = readTable<SkillRecord>(
+      database, database.skillFile, report, true,
+      layoutReader<SkillRecord>(database, database.skillFile, report, readSkillFields));
+  c.classes = readTable<ClassRecord>(
+      database, database.classFile, report, false,
+      layoutReader<ClassRecord>(database, database.classFile, report, readClassFields));
+  c.races =
+      readTable<RaceRecord>(database, database.raceFile, report, false,
+                            layoutReader<RaceRecord>(database, database.raceFile, report, readRaceFields));
+  c.characters = readTable<Character>(
+      database, database.characterFile, report, false,
+      layoutReader<Character>(database, database.characterFile, report, readCharacterFields));
+  c.maps = readTable<MapRecord>(
+      database, database.mapFile, report, false,
+      [&](const FileText& text, const RecordStart& start, Read<MapRecord>& read) {
+        if (!database.openRecord(database.mapFile, start.id)) return;
+        FieldCheck check(database.mapFile, text, start.id, report);
+        FieldReader fields(database.input, &check);
+        read.record.id = start.id;
+        readMapFields(fields, read.record);
+        database.closeInput();
+        c.mapSizes[start.id] = {check.intField("columns").value_or(0), check.intField("rows").value_or(0)};
+      });
+  std::map<int, BattleRead> battles;
+  readTable<int>(database, database.battleFile, report, false,
+                 [&](const FileText& text, const RecordStart& start, Read<int>&) {
+                   BattleFieldCheck check(database.battleFile, text, start.id, report);
+                   BattleRead read;
+                   read.line = start.line;
+                   read.definition = readBattleDefinition(database, start.id, &check);
+                   for (const std::streamoff at : check.entryStarts)
+                     read.entryLines.push_back(text.lineAt(at));
+                   battles[start.id] = std::move(read);
+                 });
 
   for (const auto& [id, item] : c.items)
-    if (item.at(kItemRange) < 0 || item.at(kItemRange) > kMaxRange)
+    if (item.record.range < 0 || item.record.range > kMaxRange)
       report.problem("itemdb.txt", item.line,
-                     "item " + std::to_string(id) + ": range " + std::to_string(item.at(kItemRange)) +
-                         " is outside 0 to 8");
+                     "item " + std::to_string(id) + ": range " + std::to_string(item.record.range) +
+                         " is outside 0 to " + std::to_string(kMaxRange));
   for (const auto& [id, skill] : c.skills) {
-    if (skill.at(kSkillRange) < 0 || skill.at(kSkillRange) > kMaxRange)
+    if (skill.record.range < 0 || skill.record.range > kMaxRange)
       report.problem("skilldb.txt", skill.line,
-                     "skill " + std::to_string(id) + ": range " + std::to_string(skill.at(kSkillRange)) +
-                         " is outside 0 to 8");
-    const int kind = skill.at(kSkillKind);
-    if (kind < 1 || kind > 3)
+                     "skill " + std::to_string(id) + ": range " + std::to_string(skill.record.range) +
+                         " is outside 0 to " + std::to_string(kMaxRange));
+    const int kind = skill.record.kind;
+    if (kind != kSkillBuff && kind != kSkillDamage && kind != kSkillHeal)
       report.problem("skilldb.txt", skill.line,
-                     "skill " + std::to_string(id) + ": kind " + std::to_string(kind) +
-                         " is none of 1 (strengthen), 2 (damage), 3 (heal)");
+                     "skill " + std::to_string(id) + ": kind " + std::to_string(kind) + " is none of " +
+                         std::to_string(kSkillBuff) + " (strengthen), " + std::to_string(kSkillDamage) +
+                         " (damage), " + std::to_string(kSkillHeal) + " (heal)");
   }
   for (const auto& [id, map] : c.maps) {
-    const int columns = map.at(kMapColumns), rows = map.at(kMapRows);
+    const auto [columns, rows] = c.mapSizes[id];
     const std::string size = std::to_string(columns) + " x " + std::to_string(rows);
     if (columns < 1 || rows < 1 || columns > kMaxMapSide || rows > kMaxMapSide)
-      report.problem("mapdb.txt", map.line,
-                     "map " + std::to_string(id) + ": size " + size + " is outside 1 to 25");
-    else if (columns < kCursorSide || rows < kCursorSide)
+      report.problem(
+          "mapdb.txt", map.line,
+          "map " + std::to_string(id) + ": size " + size + " is outside 1 to " + std::to_string(kMaxMapSide));
+    else if (columns < kGridCells || rows < kGridCells)
       report.warn("mapdb.txt", map.line,
-                  "map " + std::to_string(id) + ": size " + size +
-                      " is smaller than 10 x 10; the party may be placed off the map");
+                  "map " + std::to_string(id) + ": size " + size + " is smaller than " +
+                      std::to_string(kGridCells) + " x " + std::to_string(kGridCells) +
+                      "; fewer cells are left for placing the party");
   }
-  for (const auto& [id, character] : c.characters)
-    if (id == 0)
-      report.problem("chardb.txt", character.line, "character 0: number 0 marks a free cell on the map");
+  if (const auto zero = c.characters.find(0); zero != c.characters.end())
+    report.problem("chardb.txt", zero->second.line, "character 0: number 0 marks a free cell on the map");
 
-  for (int id = 1; id <= kRoster; ++id)
+  for (int id = 1; id <= app::kSelectionSlots; ++id)
     if (!c.characters.contains(id))
       report.problem("chardb.txt", 0,
-                     "party member " + std::to_string(id) + " is missing (the roster is 1 to 8)");
-  for (int n = 1; n <= kBattles; ++n)
-    if (!c.battles.contains(n))
+                     "party member " + std::to_string(id) + " is missing (the roster is 1 to " +
+                         std::to_string(app::kSelectionSlots) + ")");
+  for (int n = 1; n <= kLastBattle; ++n)
+    if (!battles.contains(n))
       report.problem("battledb.txt", 0, "battle " + std::to_string(n) + " is missing");
-  for (const auto& [id, battle] : c.battles) checkBattle(c, battle, report);
+  for (const auto& [number, battle] : battles) checkBattle(c, database, number, battle, report);
 
   std::set<int> named;
-  for (int id = 1; id <= kRoster; ++id) named.insert(id);
-  for (const auto& [n, battle] : c.battles)
-    for (const Entry& e : battle.entries) named.insert(e.id);
+  for (int id = 1; id <= app::kSelectionSlots; ++id) named.insert(id);
+  for (const auto& [number, battle] : battles)
+    for (const BattleEntry& e : battle.definition.entries) named.insert(e.characterId);
   std::set<std::string> pictures;
   for (const int id : named) {
     const auto ch = c.characters.find(id);
     if (ch == c.characters.end()) continue;
-    checkCharacter(c, ch->second, report);
-    const std::string& picture = ch->second.value(kCharPicture).text;
+    checkCharacter(c, database, ch->second, report);
+    const std::string picture = ch->second.record.pictureFile;
     if (!picture.empty() && pictures.insert(picture).second) characterPictures.push_back(picture);
   }
 }

@@ -12,6 +12,7 @@
 #include <unordered_map>
 #include <utility>
 
+#include "platform/font/font_text.h"
 #include "platform/platform.h"
 
 struct _TTF_Font;
@@ -25,11 +26,6 @@ inline constexpr int GAME_FONT_SIZE = 12;
 // The default font path: $VARNHOLT_FONT when set and not empty, otherwise DejaVu Sans as Debian's
 // fonts-dejavu-core installs it.
 std::string findDefaultFontPath();
-
-// Text bytes as the font expects them: cut at the first zero byte (the text ends there, as a C string
-// would), kept as it is when it is valid UTF-8, and otherwise read as Latin-1 and re-encoded, so any
-// byte string renders.
-std::string toFontText(std::string_view text);
 
 class FontRasterizer : public TextRasterizer {
  public:

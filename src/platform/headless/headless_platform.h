@@ -11,23 +11,11 @@
 #include <vector>
 
 #include "platform/font/font_rasterizer.h"
+#include "platform/frame_hash.h"
 #include "platform/message_queue.h"
 #include "platform/platform.h"
 
 namespace varnholt::platform {
-
-// A presented frame as the headless platform keeps it: rows packed (pitch == width).
-struct CapturedFrame {
-  int width = 0;
-  int height = 0;
-  std::vector<std::uint8_t> pixels;
-  std::array<PaletteEntry, 256> palette{};
-};
-
-// FNV-1a (64-bit) over the width x height palette indices row by row, then the 256 palette entries'
-// four bytes each (red, green, blue, flags). Rows are read `pitch` bytes apart, so padding is ignored.
-std::uint64_t hashFrame(const Frame& frame);
-std::uint64_t hashFrame(const CapturedFrame& frame);
 
 // Writes the frame as an uncompressed bottom-up 8-bit BMP with its 256-colour table. False with `error`
 // set when the file cannot be written.

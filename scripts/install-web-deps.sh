@@ -1,0 +1,33 @@
+#!/usr/bin/env bash
+# Installs the Debian packages the web build needs (Emscripten and Node.js); with --test also what the
+# browser tests need (chromium, and playwright-core from npm at the version the committed lockfile names).
+# Does nothing for what is present already; uses sudo when not run as root.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+packages=(emscripten nodejs)
+if [ "${1:-}" = "--test" ]; then
+  packages+=(chromium)
+fi
+# Debian's npm, unless a Node.js that carries its own npm is installed already.
+command -v npm >/dev/null 2>&1 || packages+=(npm)
+
+missing=()
+for p in "${packages[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+    missing+=("$p")
+  fi
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "Installing: ${missing[*]}"
+  sudo=""
+  [ "$(id -u)" -eq 0 ] || sudo="sudo"
+  export DEBIAN_FRONTEND=noninteractive
+  $sudo apt-get update -q
+  $sudo apt-get install -y -q --no-install-recommends "${missing[@]}"
+fi
+
+if [ "${1:-}" = "--test" ] && [ ! -d tests/web/node_modules/playwright-core ]; then
+  # playwright-core drives the installed chromium; it never downloads a browser of its own.
+  (cd tests/web && PLAYWRIGHT_SKIP_BROWSER_DOWNLOAD=1 npm ci --no-audit --no-fund)
+fi

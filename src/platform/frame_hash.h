@@ -1,0 +1,25 @@
+#pragma once
+// Presented frames kept as values, and their hash: what the replay runners compare and golden files hold.
+
+#include <array>
+#include <cstdint>
+#include <vector>
+
+#include "platform/platform.h"
+
+namespace varnholt::platform {
+
+// A presented frame as the headless platform keeps it: rows packed (pitch == width).
+struct CapturedFrame {
+  int width = 0;
+  int height = 0;
+  std::vector<std::uint8_t> pixels;
+  std::array<PaletteEntry, 256> palette{};
+};
+
+// FNV-1a (64-bit) over the width x height palette indices row by row, then the 256 palette entries'
+// four bytes each (red, green, blue, flags). Rows are read `pitch` bytes apart, so padding is ignored.
+std::uint64_t hashFrame(const Frame& frame);
+std::uint64_t hashFrame(const CapturedFrame& frame);
+
+}  // namespace varnholt::platform

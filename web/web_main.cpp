@@ -1,0 +1,230 @@
+// The game in a browser page. The page calls these exports (through ccall, asynchronously: the game
+// waits with Asyncify) once its files are in the virtual file system:
+//
+//   varnholt_play(dataDir, checkFirst)            plays with the browser's keys and clock
+//   varnholt_replay(dataDir, keysPath, frames)    plays a key script with the headless runner's clock
+//   varnholt_bench(dataDir, frames)               CPU work of battle frames, waits excluded
+//
+// What happens goes back to the page through `varnholtPage`: report(kind, text) for errors and the end,
+// replayDone(json, hashes, summary) for a replay.
+#include <emscripten.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <limits>
+#include <sstream>
+#include <string>
+
+#include "app/content_location.h"
+#include "app/game.h"
+#include "app/game_loop.h"
+#include "app/game_state_json.h"
+#include "app/key_script.h"
+#include "app/scripted_keyboard.h"
+#include "check/content_check.h"
+#include "frame_capture.h"
+#include "platform/web/web_platform.h"
+
+namespace fs = std::filesystem;
+using namespace varnholt;
+
+namespace {
+
+constexpr const char* kFontAtlas = "/assets/game-font.atlas";
+
+// clang-format off
+EM_JS(void, page_report, (const char* kind, const char* text), {
+  varnholtPage.report(UTF8ToString(kind), UTF8ToString(text));
+});
+EM_JS(void, page_replay_done, (const char* json, const char* hashes, const char* summary), {
+  varnholtPage.replayDone(UTF8ToString(json), UTF8ToString(hashes), UTF8ToString(summary));
+});
+// clang-format on
+
+void report(const char* kind, const std::string& text) {
+  page_report(kind, text.c_str());
+}
+
+// Enters the campaign folder after checking that it holds the game's files; with `checkContent`, also
+// runs the content checker and refuses a campaign with problems. False with the reason on the page.
+bool enterCampaign(const std::string& dataDir, bool checkContent) {
+  const auto missing = app::firstMissingFile(dataDir);
+  if (missing) {
+    report("error", "cannot find the game's content: " + *missing + " is not in the folder " +
+                        fs::path(dataDir).filename().string());
+    return false;
+  }
+  if (checkContent) {
+    const check::Report findings = check::checkCampaign(dataDir);
+    if (findings.problems() > 0) {
+      std::string text = "this campaign cannot be played:\n";
+      for (const check::Finding& finding : findings.findings()) {
+        // Files named as the player knows them: inside the folder they picked.
+        if (!finding.warning) text += check::formatFinding(fs::path(dataDir).filename(), finding) + "\n";
+      }
+      text += check::summaryLine(findings);
+      report("error", text);
+      return false;
+    }
+  }
+  if (::chdir(dataDir.c_str()) != 0) {
+    report("error", "cannot enter the campaign folder " + dataDir);
+    return false;
+  }
+  return true;
+}
+
+// Per-frame CPU work of the live game by screen state (0 title ... 3 battle): the frame's time minus
+// the time it spent waiting in the browser.
+struct FrameWork {
+  double total[4] = {};
+  int frames[4] = {};
+};
+FrameWork liveWork;
+
+// The game being played live, for varnholt_live_state.
+const app::Game* liveGame = nullptr;
+
+}  // namespace
+
+extern "C" {
+
+EMSCRIPTEN_KEEPALIVE int varnholt_play(const char* dataDir, int checkContent) {
+  if (!enterCampaign(dataDir, checkContent != 0)) return 1;
+  platform::WebPlatform web(kFontAtlas, false);
+  if (!web.openWindow("Varnholt", 800, 600)) {
+    report("error", "window set-up failed: " + web.lastError());
+    return 1;
+  }
+  app::Game game(web);
+  if (!game.gameInit()) {
+    report("error", game.failure());
+    return 1;
+  }
+  liveWork = FrameWork{};
+  liveGame = &game;
+  double frameStart = 0;
+  double waitedBefore = 0;
+  int screen = 0;
+  app::FrameObserver observer;
+  observer.beforeFrame = [&](int) {
+    screen = static_cast<int>(game.flow().screenState);
+    frameStart = emscripten_get_now();
+    waitedBefore = web.waitedMilliseconds();
+  };
+  observer.afterFrame = [&](int) {
+    const double work = emscripten_get_now() - frameStart - (web.waitedMilliseconds() - waitedBefore);
+    const int slot = screen < 0 || screen > 3 ? 3 : screen;
+    liveWork.total[slot] += work;
+    ++liveWork.frames[slot];
+  };
+  const app::LoopResult result = app::runGameLoop(game, web, observer);
+  liveGame = nullptr;
+  game.gameShutdown();
+  report("end", web.stopRequested()                             ? "stopped"
+                : result.reason == app::ExitReason::CampaignEnd ? "campaign-end"
+                                                                : "quit");
+  return 0;
+}
+
+// The live game's screen state, battle number and party size as JSON ("null" when no game runs).
+EMSCRIPTEN_KEEPALIVE const char* varnholt_live_state() {
+  static std::string text;
+  if (liveGame == nullptr) return "null";
+  text = "{\"screenState\":" + std::to_string(static_cast<int>(liveGame->flow().screenState)) +
+         ",\"battleNumber\":" + std::to_string(liveGame->battle().battleNumber) +
+         ",\"partyCount\":" + std::to_string(liveGame->flow().partyCount) + "}";
+  return text.c_str();
+}
+
+// Average CPU work of one live frame on a screen, in milliseconds (-1 before any such frame).
+EMSCRIPTEN_KEEPALIVE double varnholt_frame_work(int screen) {
+  if (screen < 0 || screen > 3 || liveWork.frames[screen] == 0) return -1;
+  return liveWork.total[screen] / liveWork.frames[screen];
+}
+
+EMSCRIPTEN_KEEPALIVE int varnholt_replay(const char* dataDir, const char* keysPath, int frames) {
+  std::string error;
+  auto script = app::KeyScript::load(keysPath, error);
+  if (!script) {
+    report("error", "key script: " + error);
+    return 2;
+  }
+  if (!enterCampaign(dataDir, false)) return 1;
+  platform::WebPlatform web(kFontAtlas, true);
+  web.openWindow("Varnholt", 800, 600);
+  app::ScriptedKeyboard keyboard(web, *script);
+  app::FrameCapture capture(keyboard);
+  capture.setRecording(true, false);
+  app::Game game(capture);
+  if (!game.gameInit()) {
+    report("error", game.failure());
+    return 1;
+  }
+  const std::uint32_t startTicks = web.ticks();
+  app::FrameObserver observer;
+  observer.beforeFrame = [&](int frame) {
+    keyboard.beginFrame(frame);
+    capture.beginFrame(frame);
+  };
+  // The same frame count as varnholt-replay: the frame after the last one the script names.
+  const int lastNamed = script->lastFrame();
+  const int frameLimit = frames > 0                                    ? frames
+                         : lastNamed < std::numeric_limits<int>::max() ? lastNamed + 1
+                                                                       : lastNamed;
+  const app::LoopResult result = app::runGameLoop(game, capture, observer, frameLimit);
+  web.showLatest();
+
+  std::ostringstream json;
+  app::writeGameState(json, game, result);
+  std::ostringstream hashes;
+  for (const auto& presented : capture.presented())
+    hashes << presented.frame << ' ' << presented.index << ' ' << app::formatHash(presented.hash) << '\n';
+  std::ostringstream summary;
+  summary << "frames=" << result.frames << " ms=" << (web.ticks() - startTicks)
+          << " screenState=" << static_cast<int>(game.flow().screenState)
+          << " battleNumber=" << game.battle().battleNumber << " exit=" << app::exitReasonName(result.reason);
+  game.gameShutdown();
+  page_replay_done(json.str().c_str(), hashes.str().c_str(), summary.str().c_str());
+  return result.reason == app::ExitReason::Stuck ? 3 : 0;
+}
+
+// Microseconds of CPU work per battle frame: the game driven to battle 1 with the virtual clock, then
+// `frames` battle frames timed, the time spent yielding to the browser taken out.
+EMSCRIPTEN_KEEPALIVE double varnholt_bench(const char* dataDir, int frames) {
+  if (!enterCampaign(dataDir, false)) return -1;
+  std::string error;
+  const auto script = app::KeyScript::parse(
+      "1 Enter\n3 Enter\n4 Right\n5 Enter\n6 Right\n7 Enter\n8 Right\n9 Enter\n10 Right\n11 Enter\n", error);
+  platform::WebPlatform web(kFontAtlas, true);
+  web.openWindow("Varnholt", 800, 600);
+  app::ScriptedKeyboard keyboard(web, *script);
+  app::Game game(keyboard);
+  if (!game.gameInit()) {
+    report("error", game.failure());
+    return -1;
+  }
+  int frame = 0;
+  for (; frame <= script->lastFrame(); ++frame) {
+    keyboard.beginFrame(frame + 1);
+    game.gameFrame();
+  }
+  if (static_cast<int>(game.flow().screenState) != 3) return -1;
+  const double waitedBefore = web.waitedMilliseconds();
+  const double start = emscripten_get_now();
+  for (int i = 0; i < frames; ++i) {
+    keyboard.beginFrame(++frame);
+    game.gameFrame();
+  }
+  const double work = emscripten_get_now() - start - (web.waitedMilliseconds() - waitedBefore);
+  web.showLatest();
+  game.gameShutdown();
+  return frames > 0 ? work * 1000.0 / frames : 0;
+}
+
+}  // extern "C"
+
+// The page starts the game through the exports above; main only lets the runtime come up.
+int main() {
+  return 0;
+}
