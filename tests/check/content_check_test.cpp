@@ -601,6 +601,45 @@ TEST(Findings, PrintAsFileLineMessageInsideTheFolderWithASummary) {
   EXPECT_EQ(summaryLine(report), "1 problem, 1 warning");
 }
 
+TEST_F(CampaignCopy, HostileFilesAreReportedEscapedAndOversizedOnesUnread) {
+  // Terminal escape sequences and a word of 100,000 bytes in a database; sparse files far above what
+  // the game reads in place of a database, the palette and a picture (never read: the test would need
+  // gigabytes of memory otherwise, and the checker's own reading stays bounded).
+  const fs::path items = folder_ / "itemdb.txt", palette = folder_ / "PALDATA2.PAL",
+                 title = folder_ / pictures::kTitle, races = folder_ / "racedb.txt";
+  const std::string itemBytes = readFile(items), paletteBytes = readFile(palette),
+                    titleBytes = readFile(title), raceBytes = readFile(races);
+  std::string hostileItems = itemBytes;
+  const std::size_t firstRecord = hostileItems.find("*1 ");
+  ASSERT_NE(firstRecord, std::string::npos);
+  hostileItems.insert(firstRecord + 3, "\x1b]0;owned\x07\x1b[2J" + std::string(100000, 'w') + " ");
+  writeFile(items, hostileItems);
+  for (const fs::path& path : {palette, title, races}) {
+    fs::remove(path);
+    std::ofstream(path, std::ios::binary).close();
+    fs::resize_file(path, std::uintmax_t{1} << 30);
+  }
+  const Report report = checkCampaign(folder_);
+  bool itemsReported = false;
+  for (const Finding& f : report.findings()) {
+    const std::string line = formatFinding(folder_, f);
+    EXPECT_TRUE(std::all_of(line.begin(), line.end(), [](char c) { return c >= 0x20 && c < 0x7F; })) << line;
+    EXPECT_LT(line.size(), folder_.string().size() + 40 + 4 * kMaxMessageLength) << line;
+    itemsReported |= f.file == "itemdb.txt";
+  }
+  EXPECT_TRUE(itemsReported);
+  for (const std::string& file : std::vector<std::string>{"PALDATA2.PAL", "racedb.txt", pictures::kTitle}) {
+    const auto found = std::find_if(report.findings().begin(), report.findings().end(),
+                                    [&](const Finding& f) { return f.file == file; });
+    ASSERT_NE(found, report.findings().end()) << file;
+    EXPECT_NE(found->message.find("1073741824 bytes, more than the"), std::string::npos) << found->message;
+  }
+  writeFile(items, itemBytes);
+  writeFile(palette, paletteBytes);
+  writeFile(title, titleBytes);
+  writeFile(races, raceBytes);
+}
+
 TEST(Fuzz, MangledCopiesOfTheSmallFilesNeverCrashTheChecker) {
   // Only the databases, the palette and the sheets: the full-screen pictures would make each round slow
   // and are then reported missing, which the checker must take in its stride as well.

@@ -4,6 +4,8 @@
 
 #include <algorithm>
 
+#include "platform/content_report.h"
+
 namespace varnholt::check {
 
 void Report::problem(std::string file, int line, std::string message) {
@@ -32,9 +34,20 @@ Report checkCampaign(const std::filesystem::path& folder) {
 }
 
 std::string formatFinding(const std::filesystem::path& folder, const Finding& finding) {
+  using platform::escapeForTerminal;
   const std::string file = (folder / finding.file).lexically_normal().string();
-  return file + ":" + std::to_string(finding.line) + ": " + (finding.warning ? "warning: " : "") +
-         finding.message;
+  std::string message = escapeForTerminal(std::string_view(finding.message).substr(0, kMaxMessageLength));
+  if (finding.message.size() > kMaxMessageLength) message += "...";
+  return escapeForTerminal(file) + ":" + std::to_string(finding.line) + ": " +
+         (finding.warning ? "warning: " : "") + message;
+}
+
+std::optional<std::string> tooLarge(const std::filesystem::path& path, std::uintmax_t cap, const char* what) {
+  std::error_code error;
+  const std::uintmax_t size = std::filesystem::file_size(path, error);
+  if (error || size <= cap) return std::nullopt;
+  return std::to_string(size) + " bytes, more than the " + std::to_string(cap) + " the game reads of " +
+         what + "; it is not read";
 }
 
 std::string summaryLine(const Report& report) {

@@ -76,7 +76,11 @@ std::optional<std::string> readFile(const std::string& path) {
   return std::string{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
+// A piece of the file's text as a message shows it: quoted, and cut where a long run of bytes (a word
+// of thousands of characters, say) would drown the message.
 std::string quoted(std::string_view text) {
+  constexpr std::size_t kMaxQuoted = 40;
+  if (text.size() > kMaxQuoted) return "'" + std::string(text.substr(0, kMaxQuoted)) + "...'";
   return "'" + std::string(text) + "'";
 }
 
@@ -261,6 +265,10 @@ template <typename Record, typename ReadLayout>
 Table<Record> readTable(GameDatabase& database, const char* file, Report& report, bool descriptions,
                         ReadLayout read) {
   Table<Record> table;
+  if (const auto large = tooLarge(database.pathOf(file), kMaxDatabaseFileBytes, "a database")) {
+    report.problem(file, 0, *large);
+    return table;
+  }
   const auto bytes = readFile(database.pathOf(file));
   if (!bytes) {
     report.problem(file, 0, "missing or unreadable");
