@@ -11,6 +11,7 @@
 #include <fstream>
 #include <iterator>
 #include <random>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -638,6 +639,30 @@ TEST_F(CampaignCopy, HostileFilesAreReportedEscapedAndOversizedOnesUnread) {
   writeFile(palette, paletteBytes);
   writeFile(title, titleBytes);
   writeFile(races, raceBytes);
+}
+
+TEST_F(CampaignCopy, AtStartAProblemCampaignIsSummedUpInTenLinesAndACleanOneSaysNothing) {
+  std::ostringstream clean;
+  EXPECT_EQ(reportCampaignAtStart(folder_, "varnholt", clean), 0);
+  EXPECT_EQ(clean.str(), "");
+  // Twelve pictures missing: twelve problems, ten of them shown.
+  std::vector<std::pair<fs::path, std::string>> removed;
+  for (const char* name : {"in1.BMP", "in2.BMP", "in3.BMP", "in4.BMP", "dinner.BMP", "llama.BMP", "load.BMP",
+                           "gameover.bmp", "victory.bmp", "gameend.bmp", "buttons.bmp", "select.BMP"}) {
+    removed.emplace_back(folder_ / name, readFile(folder_ / name));
+    fs::remove(folder_ / name);
+  }
+  std::ostringstream out;
+  EXPECT_EQ(reportCampaignAtStart(folder_, "varnholt", out), 12);
+  std::vector<std::string> lines;
+  std::istringstream in(out.str());
+  for (std::string line; std::getline(in, line);) lines.push_back(line);
+  ASSERT_EQ(lines.size(), 12u) << out.str();
+  EXPECT_EQ(lines.front().rfind("varnholt: the campaign in ", 0), 0u) << lines.front();
+  EXPECT_NE(lines.front().find("has 12 problems"), std::string::npos) << lines.front();
+  EXPECT_NE(lines[1].find(".BMP:0: missing"), std::string::npos) << lines[1];
+  EXPECT_EQ(lines.back(), "varnholt: run varnholt-check " + folder_.string() + " for the whole list");
+  for (const auto& [path, bytes] : removed) writeFile(path, bytes);
 }
 
 TEST(Fuzz, MangledCopiesOfTheSmallFilesNeverCrashTheChecker) {

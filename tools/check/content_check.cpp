@@ -42,6 +42,26 @@ std::string formatFinding(const std::filesystem::path& folder, const Finding& fi
          (finding.warning ? "warning: " : "") + message;
 }
 
+int reportCampaignAtStart(const std::filesystem::path& folder, const std::string& program,
+                          std::ostream& out) {
+  platform::ContentReportSink previous = platform::setContentReportSink([](const std::string&) {});
+  const Report report = checkCampaign(folder);
+  platform::setContentReportSink(std::move(previous));
+  const int problems = report.problems();
+  if (problems == 0) return 0;
+  out << program << ": the campaign in " << platform::escapeForTerminal(folder.string()) << " has "
+      << problems << (problems == 1 ? " problem" : " problems") << "; the game starts all the same\n";
+  int shown = 0;
+  for (const Finding& finding : report.findings()) {
+    if (finding.warning) continue;
+    if (shown++ == kStartProblemsShown) break;
+    out << program << ": " << formatFinding(folder, finding) << "\n";
+  }
+  out << program << ": run varnholt-check " << platform::escapeForTerminal(folder.string())
+      << " for the whole list\n";
+  return problems;
+}
+
 std::optional<std::string> tooLarge(const std::filesystem::path& path, std::uintmax_t cap, const char* what) {
   std::error_code error;
   const std::uintmax_t size = std::filesystem::file_size(path, error);

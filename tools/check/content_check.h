@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <optional>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -58,6 +59,14 @@ inline constexpr std::size_t kMaxMessageLength = 300;
 // A file larger than `cap` bytes: the problem to report (its size and the cap), without reading it.
 // Nothing for a file within the cap or one whose size cannot be taken.
 std::optional<std::string> tooLarge(const std::filesystem::path& path, std::uintmax_t cap, const char* what);
+
+// What a program prints before it starts on a campaign with problems: how many, the first
+// kStartProblemsShown of them as "file:line: message", and where the whole list is to be had; each line
+// starts with "program: ". Nothing for a campaign without problems (warnings are legal content). The
+// readers' own reports of refused files are held back during the check: the lines say it. Returns the
+// number of problems.
+int reportCampaignAtStart(const std::filesystem::path& folder, const std::string& program, std::ostream& out);
+inline constexpr int kStartProblemsShown = 10;
 
 // "N problems, M warnings", with singulars where they fit.
 std::string summaryLine(const Report& report);
