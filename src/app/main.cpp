@@ -10,6 +10,7 @@
 
 #include "app/command_line.h"
 #include "app/content_location.h"
+#include "check/content_check.h"
 #include "app/game.h"
 #include "app/game_loop.h"
 #include "app/key_recorder.h"
@@ -68,6 +69,8 @@ int main(int argc, char** argv) {
     std::cerr << app::describeMissingContent(search) << "\n";
     return 1;
   }
+  // A damaged campaign is summed up on standard error; the game then does what it can with it.
+  check::reportCampaignAtStart(*search.found, "varnholt", std::cerr);
   // The recording is named relative to where the game was started, before it enters the campaign.
   std::ofstream recording;
   if (options.recordFile) {

@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "app/content_location.h"
+#include "check/content_check.h"
 #include "app/game.h"
 #include "app/game_loop.h"
 #include "app/game_state_json.h"
@@ -137,6 +138,7 @@ int main(int argc, char** argv) {
     std::cerr << app::describeMissingContent(search) << "\n";
     return 1;
   }
+  check::reportCampaignAtStart(*search.found, "varnholt-replay", std::cerr);
   // The outputs are named relative to where the runner was started; the game reads from the campaign.
   auto absolute = [&](const fs::path& path) { return path.is_absolute() ? path : workingDir / path; };
   if (options->state) options->state = absolute(*options->state);
