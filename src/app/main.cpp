@@ -10,11 +10,11 @@
 
 #include "app/command_line.h"
 #include "app/content_location.h"
-#include "check/content_check.h"
 #include "app/game.h"
 #include "app/game_loop.h"
 #include "app/key_recorder.h"
 #include "app/screenshot.h"
+#include "check/content_check.h"
 #include "platform/sdl/sdl_platform.h"
 
 #ifndef VARNHOLT_VERSION

@@ -19,12 +19,12 @@
 #include <vector>
 
 #include "app/content_location.h"
-#include "check/content_check.h"
 #include "app/game.h"
 #include "app/game_loop.h"
 #include "app/game_state_json.h"
 #include "app/key_script.h"
 #include "app/scripted_keyboard.h"
+#include "check/content_check.h"
 #include "frame_capture.h"
 #include "platform/headless/headless_platform.h"
 
