@@ -309,6 +309,14 @@ auto layoutReader(GameDatabase& database, const char* file, Report& report, Layo
       };
 }
 
+// Every record of a file read with its layout.
+template <typename Record, typename Layout>
+Table<Record> readRecords(GameDatabase& database, const char* file, Report& report, bool descriptions,
+                          Layout layout) {
+  return readTable<Record>(database, file, report, descriptions,
+                           layoutReader<Record>(database, file, report, layout));
+}
+
 struct Campaign {
   Table<ItemRecord> items;
   Table<SkillRecord> skills;
@@ -480,21 +488,11 @@ void checkDatabases(const std::filesystem::path& folder, Report& report,
   GameDatabase database;
   database.baseDirectory = folder.string();
   Campaign c;
-  c.items =
-      readTable<ItemRecord>(database, database.itemFile, report, false,
-                            layoutReader<ItemRecord>(database, database.itemFile, report, readItemFields));
-  c.skills = readTable<SkillRecord>(
-      database, database.skillFile, report, true,
-      layoutReader<SkillRecord>(database, database.skillFile, report, readSkillFields));
-  c.classes = readTable<ClassRecord>(
-      database, database.classFile, report, false,
-      layoutReader<ClassRecord>(database, database.classFile, report, readClassFields));
-  c.races =
-      readTable<RaceRecord>(database, database.raceFile, report, false,
-                            layoutReader<RaceRecord>(database, database.raceFile, report, readRaceFields));
-  c.characters = readTable<Character>(
-      database, database.characterFile, report, false,
-      layoutReader<Character>(database, database.characterFile, report, readCharacterFields));
+  c.items = readRecords<ItemRecord>(database, database.itemFile, report, false, readItemFields);
+  c.skills = readRecords<SkillRecord>(database, database.skillFile, report, true, readSkillFields);
+  c.classes = readRecords<ClassRecord>(database, database.classFile, report, false, readClassFields);
+  c.races = readRecords<RaceRecord>(database, database.raceFile, report, false, readRaceFields);
+  c.characters = readRecords<Character>(database, database.characterFile, report, false, readCharacterFields);
   c.maps = readTable<MapRecord>(
       database, database.mapFile, report, false,
       [&](const FileText& text, const RecordStart& start, Read<MapRecord>& read) {
