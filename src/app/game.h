@@ -68,6 +68,7 @@ class Game final : public BattleOutcome {
   int splashScreen();
   int selectionScreen();
   void addToParty(int rosterIndex);
+  void reportWhenThePartyCannotBeCompleted();
   int battleScreen();
   void battleEnter();
   void drawCommandBar();

@@ -17,6 +17,7 @@
 #include "app/press_keys.h"
 #include "app/settings.h"
 #include "app/screenshot.h"
+#include "check/content_check.h"
 #include "platform/sdl/sdl_platform.h"
 
 #ifndef VARNHOLT_VERSION
@@ -98,6 +99,8 @@ int main(int argc, char** argv) {
     std::cerr << app::describeMissingContent(search) << "\n";
     return 1;
   }
+  // A damaged campaign is summed up on standard error; the game then does what it can with it.
+  check::reportCampaignAtStart(*search.found, "varnholt", std::cerr);
   // The recording is named relative to where the game was started, before it enters the campaign.
   std::ofstream recording;
   if (options.recordFile) {

@@ -3,6 +3,10 @@
 #include "app/game.h"
 #include "app/screen_rules.h"
 #include "engine/engine.h"
+#include "platform/content_report.h"
+
+#include <algorithm>
+#include <string>
 
 namespace varnholt::app {
 namespace {
@@ -42,6 +46,7 @@ int Game::selectionScreen() {
     if (auto k = rosterIndexAtCursor(x, flow_.roster.count())) addToParty(*k);
   }
 
+  reportWhenThePartyCannotBeCompleted();
   if (flow_.partyCount == GameFlowState::partySize) {
     flow_.screenState = Screen::Battle;
     loadBackground(pictures::kBattlefield, false);
@@ -59,10 +64,33 @@ void Game::addToParty(int rosterIndex) {
     return;
   }
   auto cell = placePartyMember(battle_.map, random_);
-  if (!cell) return;
+  if (!cell) {
+    // The map of this battle has no free cell left where the party is placed; say so rather than let
+    // Enter do nothing.
+    const std::string why = "No free cell left for the party";
+    flow_.setMessage(why.c_str());
+    platform::reportContentProblem(why + " in battle " + std::to_string(battle_.battleNumber) +
+                                   " (mapdb.txt, battledb.txt)");
+    return;
+  }
   if (!battle_.addCombatant(character, cell->column, cell->row, kPlayerSide)) return;
   flow_.partyCount += 1;
   flow_.setMessage("Added to Battle");
+}
+
+// A roster of fewer characters than a party needs (chardb.txt lacks some of numbers 1 to 8) leaves the
+// screen with nothing more to pick once every shown character is in: the message line says why, and so
+// does standard error, once. Content with eight characters never gets here.
+void Game::reportWhenThePartyCannotBeCompleted() {
+  const int choosable = std::min(flow_.roster.count(), kSelectionSlots);
+  if (choosable >= GameFlowState::partySize || flow_.partyCount < choosable) return;
+  // Short enough for the message box under the portraits.
+  const std::string why = choosable == 0
+                              ? std::string("No characters to choose (chardb.txt)")
+                              : "Only " + std::to_string(choosable) + " characters; a party needs " +
+                                    std::to_string(GameFlowState::partySize);
+  flow_.setMessage(why.c_str());
+  platform::reportContentProblem(why + "; Escape quits");
 }
 
 }  // namespace varnholt::app

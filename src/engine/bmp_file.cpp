@@ -169,6 +169,9 @@ int loadBitmapFile(BitmapFile& bitmap, const std::string& fileName) {
                                      " a picture file may have; it is not read");
     } else if (!regular && fs::exists(path, error)) {
       platform::reportContentProblem(fileName + " is not a regular file; it is not read");
+    } else if (!regular) {
+      platform::reportContentProblem("picture " + fileName +
+                                     " is missing; the screen shows nothing in its place");
     }
     bitmap = BitmapFile{};
     return 0;
@@ -188,6 +191,7 @@ int loadBitmapFile(BitmapFile& bitmap, const std::string& fileName) {
 
   std::ifstream file(path, std::ios::binary);
   if (!file) {
+    platform::reportContentProblem("picture " + fileName + " cannot be opened");
     bitmap = BitmapFile{};
     return 0;
   }
@@ -196,7 +200,12 @@ int loadBitmapFile(BitmapFile& bitmap, const std::string& fileName) {
   // A file that shrank since its size was taken is decoded from what could be read.
   bytes.resize(static_cast<std::size_t>(file.gcount()));
   cache.countFileRead();
-  if (!decodeBitmap(bytes.data(), bytes.size(), pixelFormat, bitmap)) return 0;
+  if (!decodeBitmap(bytes.data(), bytes.size(), pixelFormat, bitmap)) {
+    platform::reportContentProblem(
+        "picture " + fileName +
+        " is not a BMP file the game can read; the screen shows nothing in its place");
+    return 0;
+  }
   cache.insert(key, bitmap);
   return 1;
 }

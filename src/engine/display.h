@@ -103,8 +103,9 @@ int loadPaletteFile(const std::string& fileName, PALETTEENTRY* entries);
 int parsePaletteText(std::string_view text, PALETTEENTRY* entries);
 
 // The two steps of loadPaletteFile, for tools that check a palette file. The text as much of it as is
-// read (nullopt when the file cannot be opened, is not a regular file or is over the cap), and its numbers: at most 1024, each with the offset it
-// starts at, up to the first token that is not a number. Complete entries are the first size / 4.
+// read (nullopt when the file cannot be opened, is not a regular file or is over the cap), and its numbers:
+// at most 1024, each with the offset it starts at, up to the first token that is not a number. Complete
+// entries are the first size / 4.
 struct PaletteNumber {
   int value = 0;
   std::size_t offset = 0;

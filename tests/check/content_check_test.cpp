@@ -11,6 +11,7 @@
 #include <fstream>
 #include <iterator>
 #include <random>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -599,6 +600,69 @@ TEST(Findings, PrintAsFileLineMessageInsideTheFolderWithASummary) {
             "some/dir/chardb.txt:12: character 1: race 30 is not in racedb.txt");
   EXPECT_EQ(formatFinding(".", report.findings()[1]), "mapdb.txt:0: warning: small");
   EXPECT_EQ(summaryLine(report), "1 problem, 1 warning");
+}
+
+TEST_F(CampaignCopy, HostileFilesAreReportedEscapedAndOversizedOnesUnread) {
+  // Terminal escape sequences and a word of 100,000 bytes in a database; sparse files far above what
+  // the game reads in place of a database, the palette and a picture (never read: the test would need
+  // gigabytes of memory otherwise, and the checker's own reading stays bounded).
+  const fs::path items = folder_ / "itemdb.txt", palette = folder_ / "PALDATA2.PAL",
+                 title = folder_ / pictures::kTitle, races = folder_ / "racedb.txt";
+  const std::string itemBytes = readFile(items), paletteBytes = readFile(palette),
+                    titleBytes = readFile(title), raceBytes = readFile(races);
+  std::string hostileItems = itemBytes;
+  const std::size_t firstRecord = hostileItems.find("*1 ");
+  ASSERT_NE(firstRecord, std::string::npos);
+  hostileItems.insert(firstRecord + 3, "\x1b]0;owned\x07\x1b[2J" + std::string(100000, 'w') + " ");
+  writeFile(items, hostileItems);
+  for (const fs::path& path : {palette, title, races}) {
+    fs::remove(path);
+    std::ofstream(path, std::ios::binary).close();
+    fs::resize_file(path, std::uintmax_t{1} << 30);
+  }
+  const Report report = checkCampaign(folder_);
+  bool itemsReported = false;
+  for (const Finding& f : report.findings()) {
+    const std::string line = formatFinding(folder_, f);
+    EXPECT_TRUE(std::all_of(line.begin(), line.end(), [](char c) { return c >= 0x20 && c < 0x7F; })) << line;
+    EXPECT_LT(line.size(), folder_.string().size() + 40 + 4 * kMaxMessageLength) << line;
+    itemsReported |= f.file == "itemdb.txt";
+  }
+  EXPECT_TRUE(itemsReported);
+  for (const std::string& file : std::vector<std::string>{"PALDATA2.PAL", "racedb.txt", pictures::kTitle}) {
+    const auto found = std::find_if(report.findings().begin(), report.findings().end(),
+                                    [&](const Finding& f) { return f.file == file; });
+    ASSERT_NE(found, report.findings().end()) << file;
+    EXPECT_NE(found->message.find("1073741824 bytes, more than the"), std::string::npos) << found->message;
+  }
+  writeFile(items, itemBytes);
+  writeFile(palette, paletteBytes);
+  writeFile(title, titleBytes);
+  writeFile(races, raceBytes);
+}
+
+TEST_F(CampaignCopy, AtStartAProblemCampaignIsSummedUpInTenLinesAndACleanOneSaysNothing) {
+  std::ostringstream clean;
+  EXPECT_EQ(reportCampaignAtStart(folder_, "varnholt", clean), 0);
+  EXPECT_EQ(clean.str(), "");
+  // Twelve pictures missing: twelve problems, ten of them shown.
+  std::vector<std::pair<fs::path, std::string>> removed;
+  for (const char* name : {"in1.BMP", "in2.BMP", "in3.BMP", "in4.BMP", "dinner.BMP", "llama.BMP", "load.BMP",
+                           "gameover.bmp", "victory.bmp", "gameend.bmp", "buttons.bmp", "select.BMP"}) {
+    removed.emplace_back(folder_ / name, readFile(folder_ / name));
+    fs::remove(folder_ / name);
+  }
+  std::ostringstream out;
+  EXPECT_EQ(reportCampaignAtStart(folder_, "varnholt", out), 12);
+  std::vector<std::string> lines;
+  std::istringstream in(out.str());
+  for (std::string line; std::getline(in, line);) lines.push_back(line);
+  ASSERT_EQ(lines.size(), 12u) << out.str();
+  EXPECT_EQ(lines.front().rfind("varnholt: the campaign in ", 0), 0u) << lines.front();
+  EXPECT_NE(lines.front().find("has 12 problems"), std::string::npos) << lines.front();
+  EXPECT_NE(lines[1].find(".BMP:0: missing"), std::string::npos) << lines[1];
+  EXPECT_EQ(lines.back(), "varnholt: run varnholt-check " + folder_.string() + " for the whole list");
+  for (const auto& [path, bytes] : removed) writeFile(path, bytes);
 }
 
 TEST(Fuzz, MangledCopiesOfTheSmallFilesNeverCrashTheChecker) {

@@ -2,6 +2,9 @@
 // scripts through the headless runner.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
+
 #include "replay_harness.h"
 
 namespace varnholt::testing {
@@ -169,6 +172,23 @@ TEST(PartySelection, OnlyCharactersTheRosterHoldsAreOffered) {
   EXPECT_EQ(run.s()["randomDraws"].integer(), 0);
 }
 
+TEST(PartySelection, ARosterTooSmallForAPartySaysSoOnceAllAreIn) {
+  // Damaged character data: nobody to choose, and the message line says why instead of Enter doing
+  // nothing; a missing picture is named on standard error once, however often it is drawn.
+  auto dir = scratchDir() / "no_characters";
+  std::filesystem::remove_all(dir);
+  std::filesystem::copy(basic(), dir, std::filesystem::copy_options::recursive);
+  { std::ofstream(dir / "chardb.txt", std::ios::trunc) << "\x01\x02 not a database\n"; }
+  std::filesystem::remove(dir / "select.BMP");
+  auto run = runReplay(dir, "1 Enter\n20 Enter\n", {"--frames", "40"});
+  ASSERT_EQ(run.exitCode, 0) << run.err;
+  EXPECT_EQ(run.s()["screenState"].integer(), toNumber(Screen::Selection));
+  EXPECT_EQ(run.s()["messageText"].string(), "No characters to choose (chardb.txt)");
+  const std::string missing = "picture select.BMP is missing";
+  ASSERT_NE(run.err.find(missing), std::string::npos) << run.err;
+  EXPECT_EQ(run.err.find(missing), run.err.rfind(missing)) << run.err;
+}
+
 TEST(PartySelection, PlacementKeepsToTheMapAndStopsWhenItIsFull) {
   // A 2 x 2 map with one opponent leaves three cells: three members are placed on the map; the fourth
   // and fifth find no cell and are not added, and nothing hangs.
@@ -179,6 +199,11 @@ TEST(PartySelection, PlacementKeepsToTheMapAndStopsWhenItIsFull) {
   const auto& s = run.s();
   EXPECT_EQ(s["partyCount"].integer(), 3);
   EXPECT_EQ(s["screenState"].integer(), toNumber(Screen::Selection));
+  // The screen cannot go on: the message line says why, and standard error once.
+  EXPECT_EQ(s["messageText"].string(), "No free cell left for the party");
+  const std::string said = "No free cell left for the party in battle 1";
+  ASSERT_NE(run.err.find(said), std::string::npos) << run.err;
+  EXPECT_EQ(run.err.find(said), run.err.rfind(said)) << run.err;
   ASSERT_EQ(s["units"].size(), 4u);
   for (std::size_t i = 0; i < s["units"].size(); ++i) {
     EXPECT_LE(s["units"][i]["column"].integer(), 2);

@@ -4,6 +4,8 @@
 
 #include <algorithm>
 
+#include "platform/content_report.h"
+
 namespace varnholt::check {
 
 void Report::problem(std::string file, int line, std::string message) {
@@ -32,9 +34,40 @@ Report checkCampaign(const std::filesystem::path& folder) {
 }
 
 std::string formatFinding(const std::filesystem::path& folder, const Finding& finding) {
+  using platform::escapeForTerminal;
   const std::string file = (folder / finding.file).lexically_normal().string();
-  return file + ":" + std::to_string(finding.line) + ": " + (finding.warning ? "warning: " : "") +
-         finding.message;
+  std::string message = escapeForTerminal(std::string_view(finding.message).substr(0, kMaxMessageLength));
+  if (finding.message.size() > kMaxMessageLength) message += "...";
+  return escapeForTerminal(file) + ":" + std::to_string(finding.line) + ": " +
+         (finding.warning ? "warning: " : "") + message;
+}
+
+int reportCampaignAtStart(const std::filesystem::path& folder, const std::string& program,
+                          std::ostream& out) {
+  platform::ContentReportSink previous = platform::setContentReportSink([](const std::string&) {});
+  const Report report = checkCampaign(folder);
+  platform::setContentReportSink(std::move(previous));
+  const int problems = report.problems();
+  if (problems == 0) return 0;
+  out << program << ": the campaign in " << platform::escapeForTerminal(folder.string()) << " has "
+      << problems << (problems == 1 ? " problem" : " problems") << "; the game starts all the same\n";
+  int shown = 0;
+  for (const Finding& finding : report.findings()) {
+    if (finding.warning) continue;
+    if (shown++ == kStartProblemsShown) break;
+    out << program << ": " << formatFinding(folder, finding) << "\n";
+  }
+  out << program << ": run varnholt-check " << platform::escapeForTerminal(folder.string())
+      << " for the whole list\n";
+  return problems;
+}
+
+std::optional<std::string> tooLarge(const std::filesystem::path& path, std::uintmax_t cap, const char* what) {
+  std::error_code error;
+  const std::uintmax_t size = std::filesystem::file_size(path, error);
+  if (error || size <= cap) return std::nullopt;
+  return std::to_string(size) + " bytes, more than the " + std::to_string(cap) + " the game reads of " +
+         what + "; it is not read";
 }
 
 std::string summaryLine(const Report& report) {

@@ -3,7 +3,10 @@
 // file and every picture it loads), checked up front so that a broken campaign is reported with file and
 // line instead of misbehaving in play. Problems break the game; warnings are legal content that plays badly.
 
+#include <cstdint>
 #include <filesystem>
+#include <optional>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -47,8 +50,23 @@ void checkPictures(const std::filesystem::path& folder, const std::vector<std::s
 void checkPicture(const std::filesystem::path& folder, const std::string& name,
                   const pictures::PictureUse& use, Report& report);
 
-// "file:line: message" or "file:line: warning: message", the file shown inside `folder`.
+// "file:line: message" or "file:line: warning: message", the file shown inside `folder`. Campaigns come
+// from other people: the line is escaped (no byte outside printable ASCII reaches the terminal as itself)
+// and a message is cut to kMaxMessageLength bytes of the file's content.
 std::string formatFinding(const std::filesystem::path& folder, const Finding& finding);
+inline constexpr std::size_t kMaxMessageLength = 300;
+
+// A file larger than `cap` bytes: the problem to report (its size and the cap), without reading it.
+// Nothing for a file within the cap or one whose size cannot be taken.
+std::optional<std::string> tooLarge(const std::filesystem::path& path, std::uintmax_t cap, const char* what);
+
+// What a program prints before it starts on a campaign with problems: how many, the first
+// kStartProblemsShown of them as "file:line: message", and where the whole list is to be had; each line
+// starts with "program: ". Nothing for a campaign without problems (warnings are legal content). The
+// readers' own reports of refused files are held back during the check: the lines say it. Returns the
+// number of problems.
+int reportCampaignAtStart(const std::filesystem::path& folder, const std::string& program, std::ostream& out);
+inline constexpr int kStartProblemsShown = 10;
 
 // "N problems, M warnings", with singulars where they fit.
 std::string summaryLine(const Report& report);

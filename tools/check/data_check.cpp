@@ -76,7 +76,11 @@ std::optional<std::string> readFile(const std::string& path) {
   return std::string{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
+// A piece of the file's text as a message shows it: quoted, and cut where a long run of bytes (a word
+// of thousands of characters, say) would drown the message.
 std::string quoted(std::string_view text) {
+  constexpr std::size_t kMaxQuoted = 40;
+  if (text.size() > kMaxQuoted) return "'" + std::string(text.substr(0, kMaxQuoted)) + "...'";
   return "'" + std::string(text) + "'";
 }
 
@@ -261,6 +265,10 @@ template <typename Record, typename ReadLayout>
 Table<Record> readTable(GameDatabase& database, const char* file, Report& report, bool descriptions,
                         ReadLayout read) {
   Table<Record> table;
+  if (const auto large = tooLarge(database.pathOf(file), kMaxDatabaseFileBytes, "a database")) {
+    report.problem(file, 0, *large);
+    return table;
+  }
   const auto bytes = readFile(database.pathOf(file));
   if (!bytes) {
     report.problem(file, 0, "missing or unreadable");
@@ -299,6 +307,14 @@ auto layoutReader(GameDatabase& database, const char* file, Report& report, Layo
         database.closeInput();
         read.listed = check.listLength();
       };
+}
+
+// Every record of a file read with its layout.
+template <typename Record, typename Layout>
+Table<Record> readRecords(GameDatabase& database, const char* file, Report& report, bool descriptions,
+                          Layout layout) {
+  return readTable<Record>(database, file, report, descriptions,
+                           layoutReader<Record>(database, file, report, layout));
 }
 
 struct Campaign {
@@ -472,21 +488,11 @@ void checkDatabases(const std::filesystem::path& folder, Report& report,
   GameDatabase database;
   database.baseDirectory = folder.string();
   Campaign c;
-  c.items =
-      readTable<ItemRecord>(database, database.itemFile, report, false,
-                            layoutReader<ItemRecord>(database, database.itemFile, report, readItemFields));
-  c.skills = readTable<SkillRecord>(
-      database, database.skillFile, report, true,
-      layoutReader<SkillRecord>(database, database.skillFile, report, readSkillFields));
-  c.classes = readTable<ClassRecord>(
-      database, database.classFile, report, false,
-      layoutReader<ClassRecord>(database, database.classFile, report, readClassFields));
-  c.races =
-      readTable<RaceRecord>(database, database.raceFile, report, false,
-                            layoutReader<RaceRecord>(database, database.raceFile, report, readRaceFields));
-  c.characters = readTable<Character>(
-      database, database.characterFile, report, false,
-      layoutReader<Character>(database, database.characterFile, report, readCharacterFields));
+  c.items = readRecords<ItemRecord>(database, database.itemFile, report, false, readItemFields);
+  c.skills = readRecords<SkillRecord>(database, database.skillFile, report, true, readSkillFields);
+  c.classes = readRecords<ClassRecord>(database, database.classFile, report, false, readClassFields);
+  c.races = readRecords<RaceRecord>(database, database.raceFile, report, false, readRaceFields);
+  c.characters = readRecords<Character>(database, database.characterFile, report, false, readCharacterFields);
   c.maps = readTable<MapRecord>(
       database, database.mapFile, report, false,
       [&](const FileText& text, const RecordStart& start, Read<MapRecord>& read) {

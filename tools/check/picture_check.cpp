@@ -49,6 +49,10 @@ void checkPicture(const std::filesystem::path& folder, const std::string& name,
   }
   // The engine's picture cache knows a file by name, size and modification time, which a file rewritten
   // within the clock's granularity can share with its former self; the checker reads every file afresh.
+  if (const auto large = tooLarge(path, BITMAP_MAX_FILE_BYTES, "a picture")) {
+    report.problem(name, 0, *large);
+    return;
+  }
   clearPictureCache();
   BitmapFile picture;
   if (!loadBitmapFile(picture, path.string())) {
@@ -78,6 +82,10 @@ namespace {
 void checkPalette(const std::filesystem::path& folder, Report& report) {
   const std::string name = START_PALETTE_FILE;
   std::error_code error;
+  if (const auto large = tooLarge(folder / name, PALETTE_MAX_FILE_BYTES, "a palette file")) {
+    report.problem(name, 0, *large);
+    return;
+  }
   const std::optional<std::string> text = std::filesystem::is_regular_file(folder / name, error)
                                               ? readPaletteText((folder / name).string())
                                               : std::nullopt;

@@ -23,6 +23,7 @@
 #include "app/game_state_json.h"
 #include "app/key_script.h"
 #include "app/scripted_keyboard.h"
+#include "check/content_check.h"
 #include "cli/option_parser.h"
 #include "frame_capture.h"
 #include "platform/headless/headless_platform.h"
@@ -212,6 +213,7 @@ int main(int argc, char** argv) {
     std::cerr << app::describeMissingContent(search) << "\n";
     return 1;
   }
+  check::reportCampaignAtStart(*search.found, "varnholt-replay", std::cerr);
   // The outputs are named relative to where the runner was started; the game reads from the campaign.
   auto absolute = [&](const fs::path& path) { return path.is_absolute() ? path : workingDir / path; };
   if (options->state) options->state = absolute(*options->state);
