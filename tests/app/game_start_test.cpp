@@ -51,10 +51,11 @@ struct Result {
   std::string err;
 };
 
-Result runGame(const std::string& args) {
+// Runs the game with `args`; `environment` ("NAME=value ...") goes before it on the shell's line.
+Result runGame(const std::string& args, const std::string& environment = "") {
   const fs::path base = fs::temp_directory_path() / ("varnholt-cli-" + std::to_string(::getpid()));
-  const std::string command =
-      std::string(VARNHOLT_GAME) + " " + args + " > " + base.string() + ".out 2> " + base.string() + ".err";
+  const std::string command = environment + " " + VARNHOLT_GAME + " " + args + " > " + base.string() +
+                              ".out 2> " + base.string() + ".err";
   const int status = std::system(command.c_str());
   Result result;
   result.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
@@ -89,6 +90,20 @@ TEST(GameCommandLine, MissingContentIsOneLineAndExitOne) {
   EXPECT_NE(missing.err.find("chardb.txt"), std::string::npos) << missing.err;
   EXPECT_NE(missing.err.find(empty.string()), std::string::npos) << missing.err;
   EXPECT_EQ(std::count(missing.err.begin(), missing.err.end(), '\n'), 1) << missing.err;
+}
+TEST(GameCommandLine, PrintSettingsShowsTheFileUnderTheCommandLineAndNamesBadLines) {
+  const fs::path config = fs::temp_directory_path() / ("varnholt-config-" + std::to_string(::getpid()));
+  fs::create_directories(config / "varnholt");
+  std::ofstream(config / "varnholt" / "settings.ini") << "scaling = integer\nkeys = press\nvolume = 3\n";
+  const auto printed = runGame("--print-settings --keys frame", "XDG_CONFIG_HOME=" + config.string());
+  fs::remove_all(config);
+  EXPECT_EQ(printed.code, 0);
+  EXPECT_EQ(printed.err, (config / "varnholt" / "settings.ini").string() +
+                             ":3: unknown setting 'volume' "
+                             "(window, scaling, keys, campaign)\n");
+  EXPECT_NE(printed.out.find("\nscaling = integer\n"), std::string::npos) << printed.out;
+  EXPECT_NE(printed.out.find("\nkeys = frame\n"), std::string::npos) << printed.out;
+  EXPECT_NE(printed.out.find("\nwindow = fullscreen\n"), std::string::npos) << printed.out;
 }
 #endif
 

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <array>
 #include <fstream>
 #include <iterator>
 #include <sstream>
@@ -11,6 +12,7 @@
 #include "app/game_loop.h"
 #include "app/game_state_json.h"
 #include "app/key_recorder.h"
+#include "app/press_keys.h"
 #include "app/scripted_keyboard.h"
 #include "engine/bitmap.h"
 #include "platform/headless/headless_platform.h"
@@ -219,6 +221,108 @@ TEST(Recording, ARecordedSessionReplaysToTheSameState) {
   ASSERT_EQ(replayed.exitCode, 0) << replayed.err;
   EXPECT_EQ(JsonValue::parse(liveState.str())["randomDraws"].integer(),
             replayed.s()["randomDraws"].integer());
+  EXPECT_EQ(liveState.str(), replayed.stateText) << recorded.str();
+}
+
+// A person at a keyboard for --keys press: keys go down and up between frames, as events with times,
+// and the keyboard's snapshot shows what is held.
+class TappingKeyboard : public platform::HeadlessPlatform {
+ public:
+  // Before `frame`: the keys tapped (down and up again before the game looks), pressed and released.
+  struct Plan {
+    int frame;
+    std::vector<int> taps, downs, ups;
+  };
+  // In `pageFrame`, which shows the intro pages, Enter is tapped before every third read: a person
+  // turning the pages one press at a time.
+  TappingKeyboard(std::vector<Plan> plans, int pageFrame) : plans_(std::move(plans)), pageFrame_(pageFrame) {}
+  void startFrame(int frame) {
+    reads_ = 0;
+    frame_ = frame;
+    for (const Plan& plan : plans_) {
+      if (plan.frame != frame) continue;
+      for (int code : plan.taps) {
+        change(code, true);
+        change(code, false);
+      }
+      for (int code : plan.downs) change(code, true);
+      for (int code : plan.ups) change(code, false);
+    }
+  }
+  bool readKeyboard(std::uint8_t (&state)[256]) override {
+    if (++reads_ > 100000) throw app::StuckFrame(frame_);
+    if (frame_ == pageFrame_ && reads_ % 3 == 0) {
+      change(platform::DIK_RETURN, true);
+      change(platform::DIK_RETURN, false);
+    }
+    for (int code = 0; code < 256; ++code) state[code] = held_[static_cast<std::size_t>(code)] ? 0x80 : 0;
+    return true;
+  }
+  bool isKeyDown(platform::DirectKey key) override {
+    if (++reads_ > 100000) throw app::StuckFrame(frame_);
+    return key == platform::DirectKey::Return && held_[platform::DIK_RETURN];
+  }
+  void takeKeyEvents(std::vector<platform::KeyEvent>& events) override {
+    events.insert(events.end(), events_.begin(), events_.end());
+    events_.clear();
+  }
+
+ private:
+  void change(int code, bool down) {
+    held_[static_cast<std::size_t>(code)] = down;
+    events_.push_back({static_cast<std::uint8_t>(code), down, ticks()});
+  }
+  std::vector<Plan> plans_;
+  int pageFrame_;
+  std::array<bool, 256> held_{};
+  std::vector<platform::KeyEvent> events_;
+  int reads_ = 0;
+  int frame_ = 0;
+};
+
+TEST(Recording, APressModeSessionReplaysToTheSameState) {
+  using namespace platform;
+  const fs::path basic = campaign({});
+  // Taps through the title, the four intro pages and the selection; a Right held over ten battle frames
+  // repeats.
+  std::vector<TappingKeyboard::Plan> plans{
+      {1, {DIK_DOWN}, {}, {}},    {2, {DIK_RETURN}, {}, {}},  {3, {DIK_UP}, {}, {}},
+      {4, {DIK_RETURN}, {}, {}},  {6, {DIK_RETURN}, {}, {}},  {7, {DIK_RIGHT}, {}, {}},
+      {8, {DIK_RETURN}, {}, {}},  {9, {DIK_RIGHT}, {}, {}},   {10, {DIK_RIGHT}, {}, {}},
+      {11, {DIK_RETURN}, {}, {}}, {12, {DIK_RIGHT}, {}, {}},  {13, {DIK_RETURN}, {}, {}},
+      {14, {DIK_LEFT}, {}, {}},   {15, {DIK_RETURN}, {}, {}}, {30, {DIK_UP}, {}, {}},
+      {50, {DIK_RETURN}, {}, {}}, {51, {}, {DIK_RIGHT}, {}},  {61, {DIK_BACK}, {}, {DIK_RIGHT}},
+      {63, {DIK_RETURN}, {}, {}}, {64, {}, {DIK_DOWN}, {}},   {67, {DIK_RETURN}, {}, {DIK_DOWN}},
+  };
+  const fs::path recordingPath = scratchDir() / "recorded-press.keys";
+  std::ostringstream liveState;
+  const fs::path here = fs::current_path();
+  ASSERT_EQ(::chdir(basic.c_str()), 0);
+  {
+    TappingKeyboard person(plans, 2);
+    app::PressKeys keys(person);
+    std::ofstream recording(recordingPath);
+    app::KeyRecorder recorder(keys, recording);
+    app::Game game(recorder);
+    ASSERT_EQ(game.gameInit(), 1) << game.failure();
+    app::FrameObserver observer;
+    observer.beforeFrame = [&](int frame) {
+      person.startFrame(frame);
+      recorder.beginFrame(frame);
+    };
+    auto result = app::runGameLoop(game, recorder, observer, 120);
+    recorder.finish();
+    EXPECT_EQ(result.reason, app::ExitReason::Running);
+    app::writeGameState(liveState, game, result);
+    EXPECT_EQ(game.flow().screenState, Screen::Battle) << "the session reached the battle";
+  }
+  ASSERT_EQ(::chdir(here.c_str()), 0);
+
+  std::ifstream in(recordingPath);
+  std::ostringstream recorded;
+  recorded << in.rdbuf();
+  auto replayed = runReplay(basic, recorded.str());
+  ASSERT_EQ(replayed.exitCode, 0) << replayed.err;
   EXPECT_EQ(liveState.str(), replayed.stateText) << recorded.str();
 }
 
