@@ -2,7 +2,8 @@
 # Checks the Debian package that scripts/package.sh built:
 #   1. lintian: any error fails, warnings and notes are printed;
 #   2. apt-get install of the .deb (sudo when not root), with the dependencies it names;
-#   3. the installed game answers --version with the project version;
+#   3. the installed game answers --version with the project version, and opens its window on a virtual
+#      X display from an empty folder and ends on Escape;
 #   4. the installed varnholt-replay, started from an empty folder, finds the installed campaign by itself
 #      and plays the winning key script to the campaign's end;
 #   5. the installed varnholt-check finds no problem in the installed campaign;
@@ -72,6 +73,39 @@ done
 reported=$("$game" --version) || fail "$game --version exited with $?"
 echo "$reported"
 [ "$reported" = "varnholt $version" ] || fail "$game --version says '$reported', not 'varnholt $version'"
+
+# The installed game in a window on a virtual X display, started from an empty folder without --data and
+# without a settings file: it finds its campaign and font, shows its window, and Escape (held for a few
+# frames, as it counts when down at the start of a frame) ends it with exit code 0.
+mkdir -p "$work/window"
+cat >"$work/window.sh" <<'WINDOW'
+set -u
+game=$1
+cd "$2"
+"$game" --windowed 2>../window.err &
+pid=$!
+window=$(timeout 20 xdotool search --sync --name '^Varnholt$' | head -1) || { kill "$pid"; exit 10; }
+xdotool windowfocus --sync "$window" 2>/dev/null || true
+sleep 1
+xdotool keydown Escape
+sleep 0.5
+xdotool keyup Escape
+for _ in $(seq 50); do
+  kill -0 "$pid" 2>/dev/null || break
+  sleep 0.2
+done
+kill -0 "$pid" 2>/dev/null && { kill "$pid"; exit 11; }
+wait "$pid"
+WINDOW
+status=0
+XDG_CONFIG_HOME=$work/config XDG_DATA_HOME=$work/data xvfb-run -a bash "$work/window.sh" "$game" "$work/window" ||
+  status=$?
+case "$status" in
+  0) echo "the installed game opened its window and ended on Escape" ;;
+  10) fail "the installed game showed no window: $(cat "$work/window.err")" ;;
+  11) fail "the installed game did not end on Escape: $(cat "$work/window.err")" ;;
+  *) fail "the installed game exited with $status: $(cat "$work/window.err")" ;;
+esac
 
 # From an empty folder and without --data the runner has to find the installed campaign beside itself.
 cp "$keys" "$work/win.keys"
