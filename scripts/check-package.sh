@@ -17,7 +17,10 @@ if [ $# -gt 0 ]; then
   deb=$1
 else
   debs=(build-package/varnholt_*.deb)
-  [ -f "${debs[0]}" ] || { echo "check-package: no package in build-package/; run scripts/package.sh" >&2; exit 2; }
+  if [ ! -f "${debs[0]}" ]; then
+    echo "check-package: no package in build-package/; run scripts/package.sh" >&2
+    exit 2
+  fi
   deb=${debs[0]}
 fi
 deb=$(realpath "$deb")
@@ -98,8 +101,8 @@ kill -0 "$pid" 2>/dev/null && { kill "$pid"; exit 11; }
 wait "$pid"
 WINDOW
 status=0
-XDG_CONFIG_HOME=$work/config XDG_DATA_HOME=$work/data xvfb-run -a bash "$work/window.sh" "$game" "$work/window" ||
-  status=$?
+XDG_CONFIG_HOME=$work/config XDG_DATA_HOME=$work/data \
+  xvfb-run -a bash "$work/window.sh" "$game" "$work/window" || status=$?
 case "$status" in
   0) echo "the installed game opened its window and ended on Escape" ;;
   10) fail "the installed game showed no window: $(cat "$work/window.err")" ;;
