@@ -58,6 +58,15 @@ cleanup() {
 trap cleanup EXIT
 
 echo "== apt-get install $(basename "$deb")"
+# A copy left installed (by a check that was killed, say) would keep apt from installing this one when
+# the versions match: it goes first.
+if dpkg-query -W -f='${Status}\n' varnholt 2>/dev/null | grep -q 'installed'; then
+  echo "purging the varnholt package installed before"
+  $sudo apt-get purge -y -q varnholt >"$work/purge.log" 2>&1 || {
+    cat "$work/purge.log"
+    fail "apt-get purge of the earlier varnholt failed"
+  }
+fi
 installed=1
 if ! $sudo apt-get install -y -q "$deb" >"$work/install.log" 2>&1; then
   cat "$work/install.log"
