@@ -40,18 +40,30 @@ ContentSearch findContent(const std::optional<std::filesystem::path>& dataDir,
       search.found = dir;
       return search;
     }
+    search.missing.push_back(*missing);
     if (search.missingFile.empty()) search.missingFile = *missing;
   }
   return search;
 }
 
 std::string describeMissingContent(const ContentSearch& search) {
-  std::string where;
-  for (std::size_t i = 0; i < search.looked.size(); ++i) {
-    if (i > 0) where += i + 1 == search.looked.size() ? " or " : ", ";
-    where += search.looked[i].string();
+  bool sameFile = true;
+  for (const auto& name : search.missing) sameFile = sameFile && name == search.missingFile;
+  std::string what;
+  if (sameFile) {
+    what = search.missingFile + " is not in ";
+    for (std::size_t i = 0; i < search.looked.size(); ++i) {
+      if (i > 0) what += i + 1 == search.looked.size() ? " or " : ", ";
+      what += search.looked[i].string();
+    }
+  } else {
+    // A folder that holds part of a campaign (a damaged install, say) is named with its own gap.
+    for (std::size_t i = 0; i < search.looked.size() && i < search.missing.size(); ++i) {
+      if (i > 0) what += ", ";
+      what += search.missing[i] + " is not in " + search.looked[i].string();
+    }
   }
-  return "varnholt: cannot find the game's content: " + search.missingFile + " is not in " + where +
+  return "varnholt: cannot find the game's content: " + what +
          " (use --data DIR to name the campaign folder)";
 }
 

@@ -20,6 +20,7 @@ std::optional<std::string> firstMissingFile(const std::filesystem::path& dir);
 struct ContentSearch {
   std::optional<std::filesystem::path> found;  // the folder to use
   std::vector<std::filesystem::path> looked;   // every folder looked in, in order
+  std::vector<std::string> missing;            // for each folder looked in: the first file it lacks
   std::string missingFile;                     // when nothing was found: the file the first folder lacks
 };
 
@@ -27,7 +28,8 @@ struct ContentSearch {
 ContentSearch findContent(const std::optional<std::filesystem::path>& dataDir,
                           const std::filesystem::path& workingDir, const std::filesystem::path& executable);
 
-// One line for stderr saying what is missing and where it was looked for.
+// One line for stderr saying what is missing and where it was looked for: each folder with the file it
+// lacks, or one file and every folder when they all lack the same.
 std::string describeMissingContent(const ContentSearch& search);
 
 // The running program's own path (from /proc/self/exe), or `fallback` when it cannot be read.

@@ -99,6 +99,18 @@ TEST_F(ContentLocationTest, NamesTheMissingFileAndEveryFolderLookedIn) {
   search = findContent(root_ / "nowhere", root_ / "work", root_ / "bin" / "varnholt");
   EXPECT_FALSE(search.found.has_value());
   EXPECT_EQ(search.missingFile, requiredContentFiles().front());
+
+  // An installed campaign with one picture gone: each folder is named with the file it lacks, so the
+  // message does not send the player looking for a database the campaign does have.
+  const fs::path campaign = root_ / "share" / "varnholt" / "campaign";
+  fill(campaign, "title.BMP");
+  search = findContent(std::nullopt, root_ / "empty", root_ / "bin" / "varnholt");
+  EXPECT_FALSE(search.found.has_value());
+  const std::string both = describeMissingContent(search);
+  const std::string first = requiredContentFiles().front();
+  EXPECT_NE(both.find(first + " is not in " + (root_ / "empty").string() + ", "), std::string::npos) << both;
+  EXPECT_NE(both.find("title.BMP is not in " + campaign.string()), std::string::npos) << both;
+  EXPECT_EQ(both.find(first + " is not in " + campaign.string()), std::string::npos) << both;
 }
 
 }  // namespace

@@ -18,7 +18,8 @@ if grep -q '^VARNHOLT_BUILD_SDL:BOOL=ON' "$build/CMakeCache.txt"; then
 fi
 for f in share/applications/varnholt.desktop share/icons/hicolor/scalable/apps/varnholt.svg \
   share/man/man6/varnholt.6 share/man/man1/varnholt-check.1 share/man/man1/varnholt-replay.1 \
-  share/varnholt/campaign/chardb.txt share/varnholt/campaign/PALDATA2.PAL share/varnholt/campaign/title.BMP; do
+  share/doc/varnholt/copyright share/varnholt/campaign/chardb.txt share/varnholt/campaign/PALDATA2.PAL \
+  share/varnholt/campaign/title.BMP; do
   [ -s "$usr/$f" ] || fail "$f missing or empty"
 done
 desktop="$usr/share/applications/varnholt.desktop"
