@@ -15,7 +15,7 @@ namespace fs = std::filesystem;
 
 TEST(CommandLineTest, AcceptsEveryOptionInBothSpellings) {
   auto parsed = parseCommandLine({"--windowed", "--data", "camp", "--record=keys.txt", "--version", "--help",
-                                   "--scaling=integer", "--keys", "press", "--print-settings"});
+                                  "--scaling=integer", "--keys", "press", "--print-settings"});
   ASSERT_TRUE(parsed.options.has_value()) << parsed.error;
   EXPECT_EQ(parsed.options->settings.window, WindowMode::Windowed);
   EXPECT_EQ(parsed.options->settings.scaling, Scaling::Integer);
@@ -34,9 +34,9 @@ TEST(CommandLineTest, AcceptsEveryOptionInBothSpellings) {
 }
 
 TEST(CommandLineTest, RejectsUnknownOptionsAndMissingValues) {
-  const std::vector<std::vector<std::string>> bad{
-      {"--full-screen"}, {"--data"},         {"--data="},       {"--record"},      {"campaign"},
-      {"--windowed", "-x"}, {"--keys", "tap"}, {"--scaling=big"}, {"--windowed=1"}};
+  const std::vector<std::vector<std::string>> bad{{"--full-screen"}, {"--data"},        {"--data="},
+                                                  {"--record"},      {"campaign"},      {"--windowed", "-x"},
+                                                  {"--keys", "tap"}, {"--scaling=big"}, {"--windowed=1"}};
   for (const auto& args : bad) {
     auto parsed = parseCommandLine(args);
     EXPECT_FALSE(parsed.options.has_value()) << args.front();
