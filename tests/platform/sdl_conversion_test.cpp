@@ -47,8 +47,11 @@ TEST(KeyMap, NoTwoKeysShareACodeAndOutOfRangeIsNoKey) {
     const int code = directInputCode(scancode);
     if (code == 0) continue;
     EXPECT_TRUE(seen.insert(code).second) << "code " << code << " used twice";
+    EXPECT_EQ(sdlScancode(static_cast<std::uint8_t>(code)), scancode) << "code " << code << " back";
   }
   EXPECT_GE(seen.size(), 100u);
+  EXPECT_EQ(sdlScancode(0), SDL_SCANCODE_UNKNOWN);
+  EXPECT_EQ(sdlScancode(0xFF), SDL_SCANCODE_UNKNOWN);
   EXPECT_EQ(directInputCode(-1), 0);
   EXPECT_EQ(directInputCode(SDL_NUM_SCANCODES), 0);
 }

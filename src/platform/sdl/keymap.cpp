@@ -63,11 +63,23 @@ constexpr std::array<std::uint8_t, SDL_NUM_SCANCODES> buildTable() {
 
 constexpr std::array<std::uint8_t, SDL_NUM_SCANCODES> TABLE = buildTable();
 
+constexpr std::array<SDL_Scancode, 256> buildReverseTable() {
+  std::array<SDL_Scancode, 256> table{};
+  for (const KeyPair& pair : KEY_PAIRS) table[pair.code] = pair.scancode;
+  return table;
+}
+
+constexpr std::array<SDL_Scancode, 256> REVERSE_TABLE = buildReverseTable();
+
 }  // namespace
 
 std::uint8_t directInputCode(int sdlScancode) {
   if (sdlScancode < 0 || sdlScancode >= SDL_NUM_SCANCODES) return 0;
   return TABLE[static_cast<std::size_t>(sdlScancode)];
+}
+
+int sdlScancode(std::uint8_t directInputCode) {
+  return REVERSE_TABLE[directInputCode];
 }
 
 }  // namespace varnholt::platform

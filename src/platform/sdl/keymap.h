@@ -9,5 +9,7 @@ namespace varnholt::platform {
 
 // The DirectInput code of an SDL scancode, or 0 for keys DirectInput's keyboard has no code for.
 std::uint8_t directInputCode(int sdlScancode);
+// The SDL scancode of a DirectInput code, or 0 (SDL_SCANCODE_UNKNOWN) for a code no key has.
+int sdlScancode(std::uint8_t directInputCode);
 
 }  // namespace varnholt::platform

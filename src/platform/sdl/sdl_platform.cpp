@@ -17,6 +17,7 @@
 #include "platform/message_queue.h"
 #include "platform/sdl/frame_conversion.h"
 #include "platform/sdl/keymap.h"
+#include "platform/sdl/sdl_controllers.h"
 #include "platform/sdl/x11_window.h"
 #include "platform/viewport.h"
 
@@ -131,9 +132,30 @@ struct SdlPlatform::State {
   static constexpr std::size_t KEY_EVENT_LIMIT = 1024;
   void keyEvent(int scancode, bool isDown) {
     const std::uint8_t code = directInputCode(scancode);
-    if (code == 0) return;
+    if (code == 0 || controllers.isDown(code)) return;
+    pushKeyEvent(code, isDown);
+  }
+  void pushKeyEvent(std::uint8_t code, bool isDown) {
     if (keyEvents.size() >= KEY_EVENT_LIMIT) keyEvents.pop_front();
     keyEvents.push_back(KeyEvent{code, isDown, static_cast<std::uint32_t>(elapsedMs())});
+  }
+
+  // Game controllers, a second keyboard. A key is down while the keyboard or a controller holds it,
+  // and it goes down and comes up as the two together do: letting go of a controller's button leaves
+  // the same key held on the keyboard down, and the other way round.
+  SdlControllers controllers;
+  std::vector<PadKeyChange> padChanges;
+  bool handleController(const SDL_Event& event) {
+    padChanges.clear();
+    if (!controllers.handle(event, padChanges)) return false;
+    for (const PadKeyChange& change : padChanges) {
+      if (!keyboardHolds(change.code)) pushKeyEvent(change.code, change.down);
+    }
+    return true;
+  }
+  bool keyboardHolds(std::uint8_t code) const {
+    const int scancode = sdlScancode(code);
+    return scancode != SDL_SCANCODE_UNKNOWN && visibleDown(static_cast<SDL_Scancode>(scancode));
   }
 
   bool fullscreen = false;
@@ -301,6 +323,7 @@ struct SdlPlatform::State {
         break;
       }
       default:
+        handleController(event);
         break;
     }
   }
@@ -370,12 +393,15 @@ bool SdlPlatform::openWindow(std::string_view title, int width, int height) {
   SDL_StopTextInput();
   if (s.pointerHidden) SDL_ShowCursor(SDL_DISABLE);
   s.signals = std::make_unique<QuitSignalHandlers>();
+  // Without controller support the game plays on the keyboard alone.
+  s.controllers.start();
   s.redraw();
   return true;
 }
 
 void SdlPlatform::closeWindow() {
   State& s = *state_;
+  s.controllers.stop();
   s.signals.reset();
   s.enlarged.reset();
   s.texture.reset();
@@ -414,6 +440,7 @@ bool SdlPlatform::readKeyboard(std::uint8_t (&state)[256]) {
     if (!s.visibleDown(static_cast<SDL_Scancode>(scancode))) continue;
     if (const std::uint8_t code = directInputCode(scancode); code != 0) state[code] = 0x80;
   }
+  s.controllers.markHeld(state);
   return true;
 }
 
@@ -422,11 +449,12 @@ bool SdlPlatform::isKeyDown(DirectKey key) {
   s.pump();
   switch (key) {
     case DirectKey::Escape:
-      return s.visibleDown(SDL_SCANCODE_ESCAPE);
+      return s.visibleDown(SDL_SCANCODE_ESCAPE) || s.controllers.isDown(DIK_ESCAPE);
     case DirectKey::Space:
       return s.visibleDown(SDL_SCANCODE_SPACE);
     case DirectKey::Return:
-      return s.visibleDown(SDL_SCANCODE_RETURN) || s.visibleDown(SDL_SCANCODE_KP_ENTER);
+      return s.visibleDown(SDL_SCANCODE_RETURN) || s.visibleDown(SDL_SCANCODE_KP_ENTER) ||
+             s.controllers.isDown(DIK_RETURN);
   }
   return false;
 }

@@ -6,6 +6,7 @@
 // their time and keep handling window events, so the desktop never sees the window hang. Presenting the
 // picture already on screen does nothing, and the window repaints itself from the last one when the
 // desktop asks, so an idle screen costs almost no processor time.
+// Game controllers hold keys beside the keyboard's (sdl_controllers.h).
 
 #include <array>
 #include <cstdint>
