@@ -15,8 +15,8 @@
 #include "app/key_recorder.h"
 #include "app/outside_quit.h"
 #include "app/press_keys.h"
-#include "app/settings.h"
 #include "app/screenshot.h"
+#include "app/settings.h"
 #include "check/content_check.h"
 #include "platform/sdl/sdl_platform.h"
 
@@ -46,20 +46,22 @@ void saveScreenshot(const app::FrameKeeper& keeper) {
   }
 }
 
-// Writes how late the waits ended, for bench/idle_cpu.sh.
-void writeWaitReport(const char* path, const platform::WaitLateness& waits) {
+// Writes how late the waits ended and how many presents uploaded a picture, for bench/idle_cpu.sh.
+void writeWaitReport(const char* path, const platform::SdlPlatform& sdl) {
+  const platform::WaitLateness waits = sdl.waitLateness();
   std::ofstream out(path);
   out << "waits " << waits.total << " p50_ms " << waits.percentileMs(0.5) << " p99_ms "
       << waits.percentileMs(0.99) << " worst_ms " << static_cast<double>(waits.worstMicroseconds) / 1000.0
-      << "\n";
+      << "\npresents " << sdl.presents() << " uploads " << sdl.frameUploads() << " renderer "
+      << sdl.rendererName() << "\n";
 }
 
 // The settings in effect: the built-in defaults, the settings file's, the command line's.
 app::Settings effectiveSettings(const app::Options& options) {
   app::Settings settings;
   const char* home = std::getenv("HOME");
-  const std::optional<std::string> homeDir = home != nullptr && home[0] != '\0' ? std::optional<std::string>(home)
-                                                                                 : std::nullopt;
+  const std::optional<std::string> homeDir =
+      home != nullptr && home[0] != '\0' ? std::optional<std::string>(home) : std::nullopt;
   if (const auto path = app::settingsPath(std::getenv("XDG_CONFIG_HOME"), home)) {
     const app::SettingsFile file = app::loadSettingsFile(*path, homeDir);
     for (const std::string& error : file.errors) std::cerr << error << "\n";
@@ -120,7 +122,8 @@ int main(int argc, char** argv) {
 
   platform::SdlOptions sdlOptions;
   sdlOptions.windowed = settings.window == app::WindowMode::Windowed;
-  sdlOptions.scaling = settings.scaling == app::Scaling::Integer ? platform::FitMode::Integer : platform::FitMode::Fit;
+  sdlOptions.scaling =
+      settings.scaling == app::Scaling::Integer ? platform::FitMode::Integer : platform::FitMode::Fit;
   platform::SdlPlatform sdl(sdlOptions);
   if (!sdl.openWindow("Varnholt", 800, 600)) {
     std::cerr << "varnholt: window set-up failed: " << sdl.lastError() << "\n";
@@ -157,7 +160,7 @@ int main(int argc, char** argv) {
   };
   app::runGameLoop(game, *gamePlatform, observer);
   if (recorder) recorder->finish();
-  if (const char* report = std::getenv("VARNHOLT_WAIT_REPORT")) writeWaitReport(report, sdl.waitLateness());
+  if (const char* report = std::getenv("VARNHOLT_WAIT_REPORT")) writeWaitReport(report, sdl);
   sdl.closeWindow();
   return 0;
 }
