@@ -29,7 +29,8 @@ using namespace varnholt;
 
 namespace {
 
-void saveScreenshot(const app::FrameKeeper& keeper) {
+// Saves the picture on screen, which the backend keeps to tell a changed picture from the same one.
+void saveScreenshot(const platform::SdlPlatform& sdl) {
   auto folder = app::screenshotFolder(std::getenv("XDG_DATA_HOME"), std::getenv("HOME"));
   if (!folder) {
     std::cerr << "varnholt: screenshot not saved: neither XDG_DATA_HOME nor HOME is set\n";
@@ -38,8 +39,10 @@ void saveScreenshot(const app::FrameKeeper& keeper) {
   std::error_code code;
   fs::create_directories(*folder, code);
   const fs::path path = app::nextScreenshotPath(*folder);
+  app::FrameCopy shown;
+  if (const platform::Frame frame = sdl.shownFrame(); frame.pixels != nullptr) shown.assign(frame);
   std::string error;
-  if (app::writePng(path, keeper.lastFrame(), error)) {
+  if (app::writePng(path, shown, error)) {
     std::cerr << "varnholt: screenshot saved to " << path.string() << "\n";
   } else {
     std::cerr << "varnholt: screenshot not saved: " << error << "\n";
@@ -129,8 +132,8 @@ int main(int argc, char** argv) {
     std::cerr << "varnholt: window set-up failed: " << sdl.lastError() << "\n";
     return 1;
   }
-  // From the backend up: quitting from outside, the key mode, the last frame for screenshots, and the
-  // recorder, which so writes what the game itself saw.
+  // From the backend up: quitting from outside, the key mode, and the recorder, which so writes what
+  // the game itself saw.
   app::OutsideQuit outsideQuit(sdl);
   std::unique_ptr<app::PressKeys> pressKeys;
   platform::Platform* keys = &outsideQuit;
@@ -138,11 +141,10 @@ int main(int argc, char** argv) {
     pressKeys = std::make_unique<app::PressKeys>(outsideQuit);
     keys = pressKeys.get();
   }
-  app::FrameKeeper keeper(*keys);
   std::unique_ptr<app::KeyRecorder> recorder;
-  platform::Platform* gamePlatform = &keeper;
+  platform::Platform* gamePlatform = keys;
   if (options.recordFile) {
-    recorder = std::make_unique<app::KeyRecorder>(keeper, recording);
+    recorder = std::make_unique<app::KeyRecorder>(*keys, recording);
     gamePlatform = recorder.get();
   }
 
@@ -156,7 +158,7 @@ int main(int argc, char** argv) {
     if (recorder) recorder->beginFrame(frame);
   };
   observer.afterFrame = [&](int) {
-    if (gamePlatform->takeScreenshotRequest()) saveScreenshot(keeper);
+    if (gamePlatform->takeScreenshotRequest()) saveScreenshot(sdl);
   };
   app::runGameLoop(game, *gamePlatform, observer);
   if (recorder) recorder->finish();

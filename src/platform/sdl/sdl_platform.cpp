@@ -588,6 +588,9 @@ std::uint64_t SdlPlatform::paletteLookupBuilds() const {
 std::uint64_t SdlPlatform::frameUploads() const {
   return state_->uploads;
 }
+Frame SdlPlatform::shownFrame() const {
+  return state_->textureFilled ? state_->shown.view() : Frame{};
+}
 std::uint64_t SdlPlatform::presents() const {
   return state_->presents;
 }

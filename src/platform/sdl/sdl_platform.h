@@ -83,6 +83,9 @@ class SdlPlatform : public Platform {
   // How many presents converted and uploaded a picture; presenting the picture already on screen does
   // neither.
   std::uint64_t frameUploads() const;
+  // The picture on screen, as the last present that changed it gave it (pitch = width); valid until
+  // the next present. A frame without pixels while nothing has been shown.
+  Frame shownFrame() const;
   // How many presents were asked for, uploaded or not.
   std::uint64_t presents() const;
   // The name of the renderer SDL chose ("opengl", "software", ...); empty while no window is open.
