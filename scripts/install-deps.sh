@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(build-essential cmake pkg-config libsdl2-dev libsdl2-ttf-dev fonts-dejavu-core libpng-dev
-  libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth xdotool x11-apps desktop-file-utils
+  libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth xdotool x11-apps python3 desktop-file-utils
   clang-14 libclang-rt-14-dev)
 
 missing=()
