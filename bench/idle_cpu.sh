@@ -165,15 +165,23 @@ done
 sleep 2
 measure battle
 # Backspace opens the command bar on its first button; the third ends the turn, and with no opponents
-# that wins. Taps shorter than a battle frame after an arrow (60 ms) act once.
-hold BackSpace 35
-sleep 0.3
-hold Right 35
-sleep 0.3
-hold Right 35
-sleep 0.3
-hold Return 35
-sleep 1
+# that wins. Taps shorter than a battle frame after an arrow (60 ms) act once; one seen twice is
+# undone by the next Backspace. The victory picture covers the screen's centre, which the battle
+# screen's keys never change.
+centre() { xwd -root -silent | python3 bench/xwd_png.py --centre; }
+battle_centre=$(centre)
+for attempt in 1 2 3 4 5; do
+  hold BackSpace 35
+  sleep 0.3
+  hold Right 35
+  sleep 0.3
+  hold Right 35
+  sleep 0.3
+  hold Return 35
+  sleep 1
+  [ "$(centre)" != "$battle_centre" ] && break
+  [ "$attempt" -eq 5 ] && fail "the battle was not won"
+done
 measure victory "$((seconds < 8 ? seconds : 8))"
 
 # Escape counts when it is down at the start of a frame; the victory picture's frame lasts 10 s.

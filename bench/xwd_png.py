@@ -4,6 +4,7 @@ to a PNG, with the standard library only, and can report where a picture sits on
 
   xwd -root -silent | xwd_png.py OUT.png            write the PNG
   xwd -root -silent | xwd_png.py --box OUT.png      also print "WxH+X+Y" of the non-black area
+  xwd -root -silent | xwd_png.py --centre           print the colour at the screen's centre (RRGGBB)
 """
 import struct
 import sys
@@ -68,8 +69,9 @@ def non_black_box(width, height, rows):
 
 def main(argv):
     box = "--box" in argv
-    paths = [a for a in argv if a != "--box"]
-    if len(paths) != 1:
+    centre = "--centre" in argv
+    paths = [a for a in argv if a not in ("--box", "--centre")]
+    if len(paths) != (0 if centre else 1):
         sys.stderr.write(__doc__)
         return 2
     try:
@@ -77,6 +79,10 @@ def main(argv):
     except (ValueError, struct.error) as error:
         sys.stderr.write("xwd_png: %s\n" % error)
         return 1
+    if centre:
+        x, y = width // 2, height // 2
+        print(rows[y][3 * x:3 * x + 3].hex())
+        return 0
     write_png(paths[0], width, height, rows)
     if box:
         found = non_black_box(width, height, rows)
