@@ -5,7 +5,7 @@
 set -euo pipefail
 
 packages=(build-essential cmake pkg-config libsdl2-dev libsdl2-ttf-dev fonts-dejavu-core libpng-dev
-  libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth xdotool desktop-file-utils
+  libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth xdotool x11-apps python3 desktop-file-utils
   clang-14 libclang-rt-14-dev)
 if [ "${1:-}" = "--package" ]; then
   packages+=(dpkg-dev lintian)

@@ -15,8 +15,8 @@
 #include "app/key_recorder.h"
 #include "app/outside_quit.h"
 #include "app/press_keys.h"
-#include "app/settings.h"
 #include "app/screenshot.h"
+#include "app/settings.h"
 #include "check/content_check.h"
 #include "platform/sdl/sdl_platform.h"
 
@@ -29,7 +29,8 @@ using namespace varnholt;
 
 namespace {
 
-void saveScreenshot(const app::FrameKeeper& keeper) {
+// Saves the picture on screen, which the backend keeps to tell a changed picture from the same one.
+void saveScreenshot(const platform::SdlPlatform& sdl) {
   auto folder = app::screenshotFolder(std::getenv("XDG_DATA_HOME"), std::getenv("HOME"));
   if (!folder) {
     std::cerr << "varnholt: screenshot not saved: neither XDG_DATA_HOME nor HOME is set\n";
@@ -38,28 +39,32 @@ void saveScreenshot(const app::FrameKeeper& keeper) {
   std::error_code code;
   fs::create_directories(*folder, code);
   const fs::path path = app::nextScreenshotPath(*folder);
+  app::FrameCopy shown;
+  if (const platform::Frame frame = sdl.shownFrame(); frame.pixels != nullptr) shown.assign(frame);
   std::string error;
-  if (app::writePng(path, keeper.lastFrame(), error)) {
+  if (app::writePng(path, shown, error)) {
     std::cerr << "varnholt: screenshot saved to " << path.string() << "\n";
   } else {
     std::cerr << "varnholt: screenshot not saved: " << error << "\n";
   }
 }
 
-// Writes how late the waits ended, for bench/idle_cpu.sh.
-void writeWaitReport(const char* path, const platform::WaitLateness& waits) {
+// Writes how late the waits ended and how many presents uploaded a picture, for bench/idle_cpu.sh.
+void writeWaitReport(const char* path, const platform::SdlPlatform& sdl) {
+  const platform::WaitLateness waits = sdl.waitLateness();
   std::ofstream out(path);
   out << "waits " << waits.total << " p50_ms " << waits.percentileMs(0.5) << " p99_ms "
       << waits.percentileMs(0.99) << " worst_ms " << static_cast<double>(waits.worstMicroseconds) / 1000.0
-      << "\n";
+      << "\npresents " << sdl.presents() << " uploads " << sdl.frameUploads() << " renderer "
+      << sdl.rendererName() << "\n";
 }
 
 // The settings in effect: the built-in defaults, the settings file's, the command line's.
 app::Settings effectiveSettings(const app::Options& options) {
   app::Settings settings;
   const char* home = std::getenv("HOME");
-  const std::optional<std::string> homeDir = home != nullptr && home[0] != '\0' ? std::optional<std::string>(home)
-                                                                                 : std::nullopt;
+  const std::optional<std::string> homeDir =
+      home != nullptr && home[0] != '\0' ? std::optional<std::string>(home) : std::nullopt;
   if (const auto path = app::settingsPath(std::getenv("XDG_CONFIG_HOME"), home)) {
     const app::SettingsFile file = app::loadSettingsFile(*path, homeDir);
     for (const std::string& error : file.errors) std::cerr << error << "\n";
@@ -120,14 +125,15 @@ int main(int argc, char** argv) {
 
   platform::SdlOptions sdlOptions;
   sdlOptions.windowed = settings.window == app::WindowMode::Windowed;
-  sdlOptions.scaling = settings.scaling == app::Scaling::Integer ? platform::FitMode::Integer : platform::FitMode::Fit;
+  sdlOptions.scaling =
+      settings.scaling == app::Scaling::Integer ? platform::FitMode::Integer : platform::FitMode::Fit;
   platform::SdlPlatform sdl(sdlOptions);
   if (!sdl.openWindow("Varnholt", 800, 600)) {
     std::cerr << "varnholt: window set-up failed: " << sdl.lastError() << "\n";
     return 1;
   }
-  // From the backend up: quitting from outside, the key mode, the last frame for screenshots, and the
-  // recorder, which so writes what the game itself saw.
+  // From the backend up: quitting from outside, the key mode, and the recorder, which so writes what
+  // the game itself saw.
   app::OutsideQuit outsideQuit(sdl);
   std::unique_ptr<app::PressKeys> pressKeys;
   platform::Platform* keys = &outsideQuit;
@@ -135,11 +141,10 @@ int main(int argc, char** argv) {
     pressKeys = std::make_unique<app::PressKeys>(outsideQuit);
     keys = pressKeys.get();
   }
-  app::FrameKeeper keeper(*keys);
   std::unique_ptr<app::KeyRecorder> recorder;
-  platform::Platform* gamePlatform = &keeper;
+  platform::Platform* gamePlatform = keys;
   if (options.recordFile) {
-    recorder = std::make_unique<app::KeyRecorder>(keeper, recording);
+    recorder = std::make_unique<app::KeyRecorder>(*keys, recording);
     gamePlatform = recorder.get();
   }
 
@@ -153,11 +158,11 @@ int main(int argc, char** argv) {
     if (recorder) recorder->beginFrame(frame);
   };
   observer.afterFrame = [&](int) {
-    if (gamePlatform->takeScreenshotRequest()) saveScreenshot(keeper);
+    if (gamePlatform->takeScreenshotRequest()) saveScreenshot(sdl);
   };
   app::runGameLoop(game, *gamePlatform, observer);
   if (recorder) recorder->finish();
-  if (const char* report = std::getenv("VARNHOLT_WAIT_REPORT")) writeWaitReport(report, sdl.waitLateness());
+  if (const char* report = std::getenv("VARNHOLT_WAIT_REPORT")) writeWaitReport(report, sdl);
   sdl.closeWindow();
   return 0;
 }

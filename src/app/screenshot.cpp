@@ -20,11 +20,6 @@ void FrameCopy::assign(const platform::Frame& frame) {
   palette.assign(frame.palette, frame.palette + 256);
 }
 
-bool FrameKeeper::present(const platform::Frame& frame) {
-  if (frame.pixels != nullptr && frame.palette != nullptr) last_.assign(frame);
-  return PlatformDecorator::present(frame);
-}
-
 namespace {
 
 struct FileCloser {

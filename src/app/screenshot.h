@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "app/platform_decorator.h"
+#include "platform/platform.h"
 
 namespace varnholt::app {
 
@@ -31,17 +31,5 @@ std::optional<std::filesystem::path> screenshotFolder(const char* xdgDataHome, c
 
 // A file name in `folder` that does not exist yet, made from the local time: varnholt-YYYYMMDD-HHMMSS[-n].png
 std::filesystem::path nextScreenshotPath(const std::filesystem::path& folder);
-
-// Keeps a copy of every presented frame, so F12 saves exactly what is on screen (a frame that was not
-// presented, such as the one after Backspace, is not what the player sees).
-class FrameKeeper : public PlatformDecorator {
- public:
-  using PlatformDecorator::PlatformDecorator;
-  bool present(const platform::Frame& frame) override;
-  const FrameCopy& lastFrame() const { return last_; }
-
- private:
-  FrameCopy last_;
-};
 
 }  // namespace varnholt::app

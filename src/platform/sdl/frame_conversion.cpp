@@ -54,4 +54,9 @@ void ShownFrame::forget() {
   valid_ = false;
 }
 
+Frame ShownFrame::view() const {
+  if (!valid_) return {};
+  return {pixels_.data(), width_, height_, width_, palette_.data()};
+}
+
 }  // namespace varnholt::platform

@@ -28,6 +28,9 @@ class ShownFrame {
   bool matches(const Frame& frame) const;
   void keep(const Frame& frame);
   void forget();
+  // The kept picture (pitch = width), valid until the next keep(); a frame without pixels before the
+  // first keep() and after forget().
+  Frame view() const;
 
  private:
   int width_ = 0;

@@ -115,6 +115,32 @@ struct SdlPlatform::State {
   // What the texture holds; a present of the same picture leaves the screen as it is.
   ShownFrame shown;
   std::uint64_t uploads = 0;
+  std::uint64_t presents = 0;
+
+  // Every frame of the game waits for its pace; a screen that presents the same picture again and
+  // again with no wait in between (an intro page until Enter comes) is polling the keyboard, and would
+  // keep a core busy doing it. Such a present sleeps until the next event (a key, the close button, a
+  // repaint) or until POLL_PAUSE has passed, so the poll costs what an idle frame does and answers a
+  // key at once. A present that follows a wait, or work of more than POLL_GAP, never sleeps here, so
+  // the pace of a frame that only ran long is left alone.
+  static constexpr auto POLL_PAUSE = std::chrono::milliseconds(50);
+  static constexpr auto POLL_GAP = std::chrono::milliseconds(2);
+  Clock::time_point lastPresent{};
+  bool waitedSincePresent = true;
+  void presentDone() {
+    lastPresent = Clock::now();
+    waitedSincePresent = false;
+  }
+  void pauseIfPolling() {
+    const auto now = Clock::now();
+    if (!waitedSincePresent && !outsideQuit && now - lastPresent < POLL_GAP) {
+      SDL_Event event;
+      const bool woken = SDL_WaitEventTimeout(&event, static_cast<int>(POLL_PAUSE.count())) != 0;
+      lastPump = Clock::now();
+      if (woken) handle(event);
+      pump();
+    }
+  }
 
   // Palette conversion: rebuilt only when the frame's palette differs from the one it was built from.
   PaletteLookup lookup{};
@@ -328,11 +354,22 @@ struct SdlPlatform::State {
     }
   }
 
-  void pump() {
+  // Asking the X server for new events costs a system call or more each time, and a frame makes
+  // about ten calls that pump within a few microseconds (the quit test, the keyboard read, the wait,
+  // the present). The server is asked at most every PUMP_SPACING, which leaves a key state that old
+  // at worst; the events already in SDL's queue (those SDL_PushEvent put there too) are handled on
+  // every call.
+  static constexpr auto PUMP_SPACING = std::chrono::milliseconds(2);
+  Clock::time_point lastPump{};
+  void pump(bool force = false) {
     if (quitSignalled.exchange(false)) postQuitRequest();
     if (!video) return;
+    if (force || Clock::now() - lastPump >= PUMP_SPACING) {
+      SDL_PumpEvents();
+      lastPump = Clock::now();
+    }
     SDL_Event event;
-    while (SDL_PollEvent(&event) != 0) handle(event);
+    while (SDL_PeepEvents(&event, 1, SDL_GETEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT) > 0) handle(event);
     if (quitSignalled.exchange(false)) postQuitRequest();
   }
 
@@ -472,11 +509,12 @@ std::uint32_t SdlPlatform::ticks() {
 
 void SdlPlatform::waitUntil(std::uint32_t deadline) {
   // Sleeps to the deadline's very moment on the clock ticks() counts on, waking at least every
-  // PUMP_INTERVAL to handle the window's events, so a long wait keeps the window served and a short
-  // one costs one sleep. The wait never ends before ticks() reaches the deadline.
+  // PUMP_INTERVAL to handle the window's events, so a long wait keeps the window served and a wait of
+  // one battle frame costs one sleep. The wait never ends before ticks() reaches the deadline.
   using Clock = State::Clock;
-  constexpr auto PUMP_INTERVAL = std::chrono::milliseconds(8);
+  constexpr auto PUMP_INTERVAL = std::chrono::milliseconds(16);
   State& s = *state_;
+  s.waitedSincePresent = true;
   s.pump();
   const auto now = Clock::now();
   const std::int64_t nowMs = s.elapsedMs(now);
@@ -490,6 +528,8 @@ void SdlPlatform::waitUntil(std::uint32_t deadline) {
       return;
     }
     std::this_thread::sleep_until(std::min(target, current + PUMP_INTERVAL));
+    // The deadline's own wake-up returns straight away; the next call that pumps takes the events.
+    if (Clock::now() >= target) continue;
     s.pump();
     if (s.outsideQuit) return;
   }
@@ -506,6 +546,7 @@ bool SdlPlatform::present(const Frame& frame) {
     s.lastError = "present: frame without pixels or palette, or with a bad size or pitch";
     return false;
   }
+  ++s.presents;
   s.pump();
   if (!s.renderer) {
     s.lastError = "present: no window is open";
@@ -515,7 +556,11 @@ bool SdlPlatform::present(const Frame& frame) {
   // The game presents about fifty times a second whether or not anything moved. Without this, an idle
   // screen costs a conversion, an upload and a full repaint each time (a sixth of a core with a software
   // GL). The pacing is unchanged: the renderer does not wait for vsync, the game's own waits pace it.
-  if (s.textureFilled && s.shown.matches(frame)) return true;
+  if (s.textureFilled && s.shown.matches(frame)) {
+    s.pauseIfPolling();
+    s.presentDone();
+    return true;
+  }
   s.rebuildLookup(frame.palette);
 
   void* memory = nullptr;
@@ -531,6 +576,7 @@ bool SdlPlatform::present(const Frame& frame) {
   s.shown.keep(frame);
   ++s.uploads;
   s.redraw();
+  s.presentDone();
   return true;
 }
 
@@ -562,13 +608,25 @@ bool SdlPlatform::fullscreen() const {
   return state_->fullscreen;
 }
 void SdlPlatform::pumpEvents() {
-  state_->pump();
+  state_->pump(true);
 }
 std::uint64_t SdlPlatform::paletteLookupBuilds() const {
   return state_->lookupBuilds;
 }
 std::uint64_t SdlPlatform::frameUploads() const {
   return state_->uploads;
+}
+Frame SdlPlatform::shownFrame() const {
+  return state_->textureFilled ? state_->shown.view() : Frame{};
+}
+std::uint64_t SdlPlatform::presents() const {
+  return state_->presents;
+}
+std::string SdlPlatform::rendererName() const {
+  SDL_RendererInfo info{};
+  if (!state_->renderer || SDL_GetRendererInfo(state_->renderer.get(), &info) != 0 || info.name == nullptr)
+    return {};
+  return info.name;
 }
 std::uint32_t SdlPlatform::windowId() const {
   return state_->window ? SDL_GetWindowID(state_->window.get()) : 0;

@@ -1,11 +1,11 @@
 #pragma once
 // The desktop backend: an SDL2 window showing the 8-bit frame scaled to fit (aspect kept, letterboxed;
-// whole-number nearest-neighbour steps, or the largest size that fits drawn sharp and even), desktop full screen by default or windowed, F11 or
-// Alt+Enter to switch. The keyboard snapshot is kept from SDL's key events and translated to DirectInput
-// codes. The close button, SIGINT and SIGTERM ask the game to quit as Escape does. Waits sleep most of
-// their time and keep handling window events, so the desktop never sees the window hang. Presenting the
-// picture already on screen does nothing, and the window repaints itself from the last one when the
-// desktop asks, so an idle screen costs almost no processor time.
+// whole-number nearest-neighbour steps, or the largest size that fits drawn sharp and even), desktop full
+// screen by default or windowed, F11 or Alt+Enter to switch. The keyboard snapshot is kept from SDL's key
+// events and translated to DirectInput codes. The close button, SIGINT and SIGTERM ask the game to quit as
+// Escape does. Waits sleep most of their time and keep handling window events, so the desktop never sees the
+// window hang. Presenting the picture already on screen does nothing, and the window repaints itself from the
+// last one when the desktop asks, so an idle screen costs almost no processor time.
 // Game controllers hold keys beside the keyboard's (sdl_controllers.h).
 
 #include <array>
@@ -84,6 +84,13 @@ class SdlPlatform : public Platform {
   // How many presents converted and uploaded a picture; presenting the picture already on screen does
   // neither.
   std::uint64_t frameUploads() const;
+  // The picture on screen, as the last present that changed it gave it (pitch = width); valid until
+  // the next present. A frame without pixels while nothing has been shown.
+  Frame shownFrame() const;
+  // How many presents were asked for, uploaded or not.
+  std::uint64_t presents() const;
+  // The name of the renderer SDL chose ("opengl", "software", ...); empty while no window is open.
+  std::string rendererName() const;
   // How late the waits that had to sleep ended after their deadline.
   WaitLateness waitLateness() const;
   // SDL's id of the window, 0 while none is open: for tests and tools that look at the window itself.
