@@ -44,11 +44,13 @@ class VirtualPad {
 
   void button(SDL_GameControllerButton which, bool down) {
     EXPECT_EQ(SDL_JoystickSetVirtualButton(joystick_, which, down ? 1 : 0), 0) << SDL_GetError();
+    deliver();
   }
   // `share` of full deflection, negative to the left or up.
   void axis(SDL_GameControllerAxis which, double share) {
     const auto value = static_cast<Sint16>(share * FULL);
     EXPECT_EQ(SDL_JoystickSetVirtualAxis(joystick_, which, value), 0) << SDL_GetError();
+    deliver();
   }
   SDL_JoystickID id() const { return SDL_JoystickInstanceID(joystick_); }
 
@@ -60,9 +62,14 @@ class VirtualPad {
     for (int device = 0; device < SDL_NumJoysticks(); ++device) {
       if (SDL_JoystickGetDeviceInstanceID(device) == own) SDL_JoystickDetachVirtual(device);
     }
+    deliver();
   }
 
  private:
+  // The backend asks SDL for new events at most every few milliseconds; pumping here puts the change in
+  // SDL's queue at once, as a real controller's would be by the next look, so the test does not wait.
+  static void deliver() { SDL_PumpEvents(); }
+
   SDL_Joystick* joystick_ = nullptr;
 };
 
