@@ -8,12 +8,6 @@ namespace varnholt::app {
 ParsedCommandLine parseCommandLine(const std::vector<std::string>& args) {
   Options options;
   SettingsChanges& settings = options.settings;
-  auto keep = [](std::optional<std::string>& into) {
-    return [&into](const std::string& value) {
-      into = value;
-      return std::string();
-    };
-  };
   cli::OptionParser parser;
   parser.flag({"--help", "-h"}, [&] { options.help = true; })
       .flag({"--version"}, [&] { options.version = true; })
@@ -30,8 +24,8 @@ ParsedCommandLine parseCommandLine(const std::vector<std::string>& args) {
                settings.keys = parseKeyMode(value);
                return settings.keys ? std::string() : "--keys is frame or press, not '" + value + "'";
              })
-      .value("--data", "a folder", keep(settings.campaign))
-      .value("--record", "a file", keep(options.recordFile));
+      .value("--data", "a folder", cli::storeIn(settings.campaign))
+      .value("--record", "a file", cli::storeIn(options.recordFile));
   const auto parsed = parser.parse(args);
   if (!parsed.ok()) return {std::nullopt, parsed.error};
   return {options, {}};

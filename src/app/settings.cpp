@@ -100,14 +100,20 @@ SettingsFile parseSettings(std::string_view text, const std::string& fileName, c
       continue;
     }
     if (key == "window") {
-      if (auto mode = parseWindowMode(value)) result.changes.window = mode;
-      else fail("window is fullscreen or windowed, not " + quoted(value));
+      if (auto mode = parseWindowMode(value))
+        result.changes.window = mode;
+      else
+        fail("window is fullscreen or windowed, not " + quoted(value));
     } else if (key == "scaling") {
-      if (auto scaling = parseScaling(value)) result.changes.scaling = scaling;
-      else fail("scaling is fit or integer, not " + quoted(value));
+      if (auto scaling = parseScaling(value))
+        result.changes.scaling = scaling;
+      else
+        fail("scaling is fit or integer, not " + quoted(value));
     } else if (key == "keys") {
-      if (auto mode = parseKeyMode(value)) result.changes.keys = mode;
-      else fail("keys is frame or press, not " + quoted(value));
+      if (auto mode = parseKeyMode(value))
+        result.changes.keys = mode;
+      else
+        fail("keys is frame or press, not " + quoted(value));
     } else if (key == "campaign") {
       fs::path folder;
       if (value.rfind("~/", 0) == 0 && home) {
@@ -126,7 +132,8 @@ SettingsFile parseSettings(std::string_view text, const std::string& fileName, c
 
 std::optional<fs::path> settingsPath(const char* xdgConfigHome, const char* home) {
   // A relative XDG_CONFIG_HOME is invalid and is ignored, as the base directory rules say.
-  if (xdgConfigHome != nullptr && xdgConfigHome[0] == '/') return fs::path(xdgConfigHome) / "varnholt" / "settings.ini";
+  if (xdgConfigHome != nullptr && xdgConfigHome[0] == '/')
+    return fs::path(xdgConfigHome) / "varnholt" / "settings.ini";
   if (home != nullptr && home[0] != '\0') return fs::path(home) / ".config" / "varnholt" / "settings.ini";
   return std::nullopt;
 }

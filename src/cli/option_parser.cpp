@@ -87,4 +87,13 @@ std::optional<int> parseNumber(const std::string& text, int least) {
   return value;
 }
 
+OptionParser::ValueHandler numberIn(int& into, int least, std::string error) {
+  return [&into, least, error = std::move(error)](const std::string& value) {
+    const auto number = parseNumber(value, least);
+    if (!number) return error;
+    into = *number;
+    return std::string();
+  };
+}
+
 }  // namespace varnholt::cli

@@ -44,6 +44,19 @@ class OptionParser {
   std::vector<Option> options_;
 };
 
+// A value handler that stores the value in `into`: a string or a path, or an optional of either.
+template <typename T>
+OptionParser::ValueHandler storeIn(T& into) {
+  return [&into](const std::string& value) {
+    into = value;
+    return std::string();
+  };
+}
+
+// A value handler that stores a whole number of at least `least` in `into`, and answers `error` for
+// anything else.
+OptionParser::ValueHandler numberIn(int& into, int least, std::string error);
+
 // A whole decimal number of at least `least` that fits an int, and nothing else ("12", not "12x",
 // " 12" or "1e3").
 std::optional<int> parseNumber(const std::string& text, int least);

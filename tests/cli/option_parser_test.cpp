@@ -17,7 +17,8 @@ struct Seen {
 OptionParser parserFor(Seen& seen) {
   OptionParser parser;
   parser.flag({"--verbose", "-v"}, [&] { ++seen.verbose; })
-      .flag({"--help"}, [&] { seen.help = true; }, true)
+      .flag(
+          {"--help"}, [&] { seen.help = true; }, true)
       .value("--file", "a file", [&](const std::string& value) {
         if (value == "bad") return std::string("--file cannot be 'bad'");
         seen.files.push_back(value);
@@ -72,6 +73,13 @@ TEST(OptionParserTest, NumbersAreWholeAndInRange) {
   EXPECT_EQ(parseNumber("0", 0), 0);
   for (const char* bad : {"0", "-3", "", " 5", "5 ", "12x", "1e3", "2147483648", "+4"})
     EXPECT_FALSE(parseNumber(bad, 1).has_value()) << bad;
+  int tries = 7;
+  OptionParser parser;
+  parser.value("--tries", "a number", numberIn(tries, 2, "--tries needs a number from 2"));
+  EXPECT_EQ(parser.parse({"--tries", "1"}).error, "--tries needs a number from 2");
+  EXPECT_EQ(tries, 7);
+  EXPECT_TRUE(parser.parse({"--tries=12"}).ok());
+  EXPECT_EQ(tries, 12);
 }
 
 }  // namespace

@@ -38,11 +38,9 @@ TEST(FitFrame, FitFillsTheScreenAndIsDrawnFromTheNextWholeScaleAbove) {
   };
   const Case cases[] = {
       {1920, 1080, {240, 0, 1440, 1080}, 2},  // 1.8x: from 2x, smoothed down
-      {1366, 768, {171, 0, 1024, 768}, 2},
-      {1280, 1024, {0, 32, 1280, 960}, 2},
+      {1366, 768, {171, 0, 1024, 768}, 2},   {1280, 1024, {0, 32, 1280, 960}, 2},
       {1600, 1200, {0, 0, 1600, 1200}, 2},  // exactly 2x: drawn straight
-      {3840, 2160, {480, 0, 2880, 2160}, 4},
-      {800, 600, {0, 0, 800, 600}, 1},
+      {3840, 2160, {480, 0, 2880, 2160}, 4}, {800, 600, {0, 0, 800, 600}, 1},
       {640, 480, {0, 0, 640, 480}, 1},  // smaller: smoothed down from the frame itself
   };
   for (const Case& c : cases) {

@@ -20,8 +20,8 @@
 #include "app/content_location.h"
 #include "app/game_loop.h"
 #include "app/scripted_keyboard.h"
-#include "cli/option_parser.h"
 #include "campaign_run.h"
+#include "cli/option_parser.h"
 #include "data/game_database.h"
 #include "platform/headless/headless_platform.h"
 
@@ -51,23 +51,14 @@ struct Options {
 std::optional<Options> parseArguments(int argc, char** argv) {
   Options options;
   bool help = false;
-  auto path = [](std::optional<fs::path>& into) {
-    return [&into](const std::string& value) {
-      into = value;
-      return std::string();
-    };
-  };
   cli::OptionParser parser;
-  parser.flag({"--help"}, [&] { help = true; }, true)
-      .value("--data", "a value", path(options.dataDir))
-      .value("--win", "a value", path(options.win))
-      .value("--lose", "a value", path(options.lose))
-      .value("--tries", "a value", [&](const std::string& value) {
-        const auto tries = cli::parseNumber(value, 1);
-        if (!tries) return std::string("--tries needs a number from 1");
-        options.tries = *tries;
-        return std::string();
-      });
+  parser
+      .flag(
+          {"--help"}, [&] { help = true; }, true)
+      .value("--data", "a value", cli::storeIn(options.dataDir))
+      .value("--win", "a value", cli::storeIn(options.win))
+      .value("--lose", "a value", cli::storeIn(options.lose))
+      .value("--tries", "a value", cli::numberIn(options.tries, 1, "--tries needs a number from 1"));
   const auto parsed = parser.parse(argc, argv);
   if (help) {
     std::cout << kUsage;

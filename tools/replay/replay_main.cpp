@@ -59,36 +59,26 @@ std::optional<ReplayOptions> parseArguments(int argc, char** argv) {
   ReplayOptions options;
   bool haveKeys = false;
   bool help = false;
-  auto path = [](auto& into) {
-    return [&into](const std::string& value) {
-      into = value;
-      return std::string();
-    };
-  };
-  auto count = [](int& into, const char* error) {
-    return [&into, error](const std::string& value) {
-      const auto number = cli::parseNumber(value, 1);
-      if (!number) return std::string(error);
-      into = *number;
-      return std::string();
-    };
-  };
   cli::OptionParser parser;
-  parser.flag({"--help"}, [&] { help = true; }, true)
-      .value("--data", "a value", path(options.dataDir))
+  parser
+      .flag(
+          {"--help"}, [&] { help = true; }, true)
+      .value("--data", "a value", cli::storeIn(options.dataDir))
       .value("--keys", "a value",
              [&](const std::string& value) {
                options.keys = value;
                haveKeys = true;
                return std::string();
              })
-      .value("--frames", "a value", count(options.frames, "--frames needs a number from 1"))
-      .value("--max-reads", "a value", count(options.maxReads, "--max-reads needs a number from 1"))
-      .value("--state", "a value", path(options.state))
-      .value("--hashes", "a value", path(options.hashes))
+      .value("--frames", "a value", cli::numberIn(options.frames, 1, "--frames needs a number from 1"))
+      .value("--max-reads", "a value",
+             cli::numberIn(options.maxReads, 1, "--max-reads needs a number from 1"))
+      .value("--state", "a value", cli::storeIn(options.state))
+      .value("--hashes", "a value", cli::storeIn(options.hashes))
       .value("--dump", "a value", [&](const std::string& value) {
         const auto colon = value.find(':');
-        const auto frame = colon == std::string::npos ? std::nullopt : cli::parseNumber(value.substr(0, colon), 1);
+        const auto frame =
+            colon == std::string::npos ? std::nullopt : cli::parseNumber(value.substr(0, colon), 1);
         if (!frame || colon + 1 >= value.size()) return std::string("--dump needs N:FILE.bmp");
         options.dumps.emplace(*frame, value.substr(colon + 1));
         return std::string();
