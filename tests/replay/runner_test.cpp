@@ -5,6 +5,7 @@
 
 #include <array>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <sstream>
 
@@ -161,6 +162,41 @@ TEST(MissingPictures, LeaveTheirPartOfTheScreenAsItWas) {
   EXPECT_EQ(pixelOf(nextFrame, 700, 550), 46);
 }
 
+// Plays the campaign `basic` for 120 frames on `keys` with the game's recorder between them; `startFrame`
+// runs before each frame. Returns the live JSON state and the recorded key script.
+struct RecordedSession {
+  std::string state;
+  std::string script;
+};
+RecordedSession playAndRecord(const fs::path& basic, platform::Platform& keys,
+                              const std::function<void(int)>& startFrame) {
+  const fs::path recordingPath = scratchDir() / "recorded.keys";
+  std::ostringstream liveState;
+  const fs::path here = fs::current_path();
+  EXPECT_EQ(::chdir(basic.c_str()), 0);
+  {
+    std::ofstream recording(recordingPath);
+    app::KeyRecorder recorder(keys, recording);
+    app::Game game(recorder);
+    EXPECT_EQ(game.gameInit(), 1) << game.failure();
+    app::FrameObserver observer;
+    observer.beforeFrame = [&](int frame) {
+      startFrame(frame);
+      recorder.beginFrame(frame);
+    };
+    auto result = app::runGameLoop(game, recorder, observer, 120);
+    recorder.finish();
+    EXPECT_EQ(result.reason, app::ExitReason::Running);
+    app::writeGameState(liveState, game, result);
+    EXPECT_EQ(game.flow().screenState, Screen::Battle) << "the session reached the battle";
+  }
+  EXPECT_EQ(::chdir(here.c_str()), 0);
+  std::ifstream in(recordingPath);
+  std::ostringstream recorded;
+  recorded << in.rdbuf();
+  return {liveState.str(), recorded.str()};
+}
+
 // A keyboard that answers like a person: keys from a script, except that Enter goes down on the intro
 // pages between a keyboard read and the direct test that follows it.
 class LateEnterKeyboard : public app::ScriptedKeyboard {
@@ -191,37 +227,13 @@ TEST(Recording, ARecordedSessionReplaysToTheSameState) {
                                 "61 Backspace\n62 Right\n63 Enter\n64-66 Down\n67 Enter\n",
                             error);
   ASSERT_TRUE(played.has_value()) << error;
-  const fs::path recordingPath = scratchDir() / "recorded.keys";
-  std::ostringstream liveState;
-  const fs::path here = fs::current_path();
-  ASSERT_EQ(::chdir(basic.c_str()), 0);
-  {
-    platform::HeadlessPlatform headless;
-    LateEnterKeyboard person(headless, *played);
-    std::ofstream recording(recordingPath);
-    app::KeyRecorder recorder(person, recording);
-    app::Game game(recorder);
-    ASSERT_EQ(game.gameInit(), 1) << game.failure();
-    app::FrameObserver observer;
-    observer.beforeFrame = [&](int frame) {
-      person.startFrame(frame);
-      recorder.beginFrame(frame);
-    };
-    auto result = app::runGameLoop(game, recorder, observer, 120);
-    recorder.finish();
-    app::writeGameState(liveState, game, result);
-    EXPECT_EQ(game.flow().screenState, Screen::Battle) << "the session reached the battle";
-  }
-  ASSERT_EQ(::chdir(here.c_str()), 0);
-
-  std::ifstream in(recordingPath);
-  std::ostringstream recorded;
-  recorded << in.rdbuf();
-  auto replayed = runReplay(basic, recorded.str());
+  platform::HeadlessPlatform headless;
+  LateEnterKeyboard person(headless, *played);
+  const RecordedSession session = playAndRecord(basic, person, [&](int frame) { person.startFrame(frame); });
+  auto replayed = runReplay(basic, session.script);
   ASSERT_EQ(replayed.exitCode, 0) << replayed.err;
-  EXPECT_EQ(JsonValue::parse(liveState.str())["randomDraws"].integer(),
-            replayed.s()["randomDraws"].integer());
-  EXPECT_EQ(liveState.str(), replayed.stateText) << recorded.str();
+  EXPECT_EQ(JsonValue::parse(session.state)["randomDraws"].integer(), replayed.s()["randomDraws"].integer());
+  EXPECT_EQ(session.state, replayed.stateText) << session.script;
 }
 
 // A person at a keyboard for --keys press: keys go down and up between frames, as events with times,
@@ -294,36 +306,12 @@ TEST(Recording, APressModeSessionReplaysToTheSameState) {
       {50, {DIK_RETURN}, {}, {}}, {51, {}, {DIK_RIGHT}, {}},  {61, {DIK_BACK}, {}, {DIK_RIGHT}},
       {63, {DIK_RETURN}, {}, {}}, {64, {}, {DIK_DOWN}, {}},   {67, {DIK_RETURN}, {}, {DIK_DOWN}},
   };
-  const fs::path recordingPath = scratchDir() / "recorded-press.keys";
-  std::ostringstream liveState;
-  const fs::path here = fs::current_path();
-  ASSERT_EQ(::chdir(basic.c_str()), 0);
-  {
-    TappingKeyboard person(plans, 2);
-    app::PressKeys keys(person);
-    std::ofstream recording(recordingPath);
-    app::KeyRecorder recorder(keys, recording);
-    app::Game game(recorder);
-    ASSERT_EQ(game.gameInit(), 1) << game.failure();
-    app::FrameObserver observer;
-    observer.beforeFrame = [&](int frame) {
-      person.startFrame(frame);
-      recorder.beginFrame(frame);
-    };
-    auto result = app::runGameLoop(game, recorder, observer, 120);
-    recorder.finish();
-    EXPECT_EQ(result.reason, app::ExitReason::Running);
-    app::writeGameState(liveState, game, result);
-    EXPECT_EQ(game.flow().screenState, Screen::Battle) << "the session reached the battle";
-  }
-  ASSERT_EQ(::chdir(here.c_str()), 0);
-
-  std::ifstream in(recordingPath);
-  std::ostringstream recorded;
-  recorded << in.rdbuf();
-  auto replayed = runReplay(basic, recorded.str());
+  TappingKeyboard person(plans, 2);
+  app::PressKeys keys(person);
+  const RecordedSession session = playAndRecord(basic, keys, [&](int frame) { person.startFrame(frame); });
+  auto replayed = runReplay(basic, session.script);
   ASSERT_EQ(replayed.exitCode, 0) << replayed.err;
-  EXPECT_EQ(liveState.str(), replayed.stateText) << recorded.str();
+  EXPECT_EQ(session.state, replayed.stateText) << session.script;
 }
 
 }  // namespace
