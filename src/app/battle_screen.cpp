@@ -1,5 +1,7 @@
 // The battle screen: the command bar, the battle's step, the keys (grid cursor, command bar, skill
 // list), the command overlays, the battle's own drawing and the status panel under the grid cursor.
+#include <cstring>
+
 #include "app/game.h"
 #include "app/screen_rules.h"
 #include "engine/engine.h"
@@ -7,6 +9,7 @@
 namespace varnholt::app {
 namespace {
 
+constexpr int kCellMode = 0;  // loadImage: a cell of a sheet
 constexpr int kButtonY = 500;
 constexpr int kStatusPanelX = 400;
 constexpr int kStatusPanelY = 200;
@@ -14,14 +17,36 @@ constexpr int kStatusPanelY = 200;
 }  // namespace
 
 void Game::drawCommandBar() {
-  // One load serves the four buttons: each is a cell of the same picture, so the screen shows the same
-  // pixels as loading it once per button.
-  if (loadBitmapFile(bitmapFile, pictures::buttons::kFile)) {
-    setPalette(bitmapFile.palette);
-    for (int i = 0; i < pictures::buttons::kCount; ++i)
-      drawPictureCell(bitmapFile, pictures::buttons::cell(i), 100 * i, kButtonY);
+  // The buttons are cells of one picture. It is loaded until a load succeeds; from then on the kept
+  // cells are drawn, and the loading station is left as that load leaves it (its headers, and the
+  // palette an 8-bit file brings), so the display palette and later loads see what they always saw.
+  CommandBar& bar = commandBar_;
+  if (!bar.loaded) {
+    if (!loadBitmapFile(bitmapFile, pictures::buttons::kFile)) {
+      destroyImage(flow_.scratchImage);
+      return;
+    }
+    for (int i = 0; i < pictures::buttons::kCount; ++i) {
+      const pictures::SheetCell& cell = pictures::buttons::cell(i);
+      BitmapImage& button = bar.buttons[static_cast<std::size_t>(i)];
+      createImage(button, 100 * i, kButtonY, cell.width, cell.height, 8);
+      loadImage(button, bitmapFile, cell.column, cell.row, kCellMode);
+    }
+    bar.fileHeader = bitmapFile.fileHeader;
+    bar.infoHeader = bitmapFile.infoHeader;
+    std::memcpy(bar.palette, bitmapFile.palette, sizeof bar.palette);
+    unloadBitmapFile(bitmapFile);
+    bar.loaded = true;
+  } else {
+    bitmapFile.fileHeader = bar.fileHeader;
+    bitmapFile.infoHeader = bar.infoHeader;
+    if (bar.infoHeader.biBitCount == 8) std::memcpy(bitmapFile.palette, bar.palette, sizeof bar.palette);
     unloadBitmapFile(bitmapFile);
   }
+  setPalette(bitmapFile.palette);
+  std::uint8_t* memory = lockBackBuffer();
+  for (const BitmapImage& button : bar.buttons) drawImage(button, memory, backBufferPitch, 1);
+  unlockBackBuffer();
   destroyImage(flow_.scratchImage);
 }
 

@@ -100,7 +100,8 @@ int Game::gameFrame() {
     platform_.postMessage(platform::Message::Destroy);
   }
   startClock();
-  fillSurface(backBuffer, 0);
+  // A background covering the whole back buffer overwrites every byte the clear would set.
+  if (!imageCoversBackBuffer(flow_.backgroundImage)) fillSurface(backBuffer, 0);
   drawBackground(false);
   switch (flow_.screenState) {
     case Screen::Title:

@@ -5,6 +5,7 @@
 // resets the engine and the random generator when it is made, so several games can run one after the
 // other in one process.
 
+#include <array>
 #include <cstdint>
 #include <stdexcept>
 #include <string>
@@ -89,6 +90,16 @@ class Game final : public BattleOutcome {
   // A cell of a picture sheet drawn at (x, y) through the scratch image, index 0 transparent.
   void drawPictureCell(const BitmapFile& picture, const pictures::SheetCell& cell, int x, int y);
 
+  // The command bar's buttons, cut once from their picture (its pixels are the same on every frame),
+  // with the headers and palette its load leaves in the loading station.
+  struct CommandBar {
+    bool loaded = false;
+    BITMAPFILEHEADER fileHeader{};
+    BITMAPINFOHEADER infoHeader{};
+    PALETTEENTRY palette[256] = {};
+    std::array<BitmapImage, pictures::buttons::kCount> buttons;
+  };
+
   platform::Platform& platform_;
   RandomGenerator& random_;
   GameDatabase database_;
@@ -100,6 +111,7 @@ class Game final : public BattleOutcome {
   std::string failure_;
   bool displayUp_ = false;
   bool shutDown_ = false;
+  CommandBar commandBar_;
 };
 
 }  // namespace varnholt::app

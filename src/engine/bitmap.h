@@ -69,6 +69,9 @@ struct BitmapImage {
   int byteSize = 0;
   int bitsPerPixel = 0;
   std::vector<std::uint8_t> pixels;  // height rows of width bytes, top row first
+  // A new number each time createImage or loadImage sets the pixels, so that a drawing of the image can
+  // tell whether it is the same picture as before. Code that changes `pixels` itself must change it.
+  std::uint64_t revision = 0;
 };
 
 // The one shared loading station.
@@ -124,5 +127,9 @@ int drawImage(const BitmapImage& image, std::uint8_t* memory, int pitch, int tra
 // The same into memory of destWidth x destHeight pixels.
 int drawImage(const BitmapImage& image, std::uint8_t* memory, int pitch, int transparent, int destWidth,
               int destHeight);
+// Whether drawing the image opaque into the back buffer writes every byte of it (a loaded image at or
+// beyond its edges, a buffer with no row padding that the screen rectangle covers), so that whatever
+// the buffer held before is overwritten.
+bool imageCoversBackBuffer(const BitmapImage& image);
 
 }  // namespace varnholt

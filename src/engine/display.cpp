@@ -12,6 +12,7 @@
 #include <iterator>
 #include <string_view>
 
+#include "engine/back_buffer_changes.h"
 #include "engine/display_internal.h"
 #include "engine/error_log.h"
 #include "platform/content_report.h"
@@ -54,6 +55,7 @@ constexpr int PALETTE_WINDOWED = 4;
 }  // namespace
 
 void resetDisplayState() {
+  resetBackBufferChanges();
   displayObjects = DisplayObjects{};
   primarySurface = nullptr;
   backBuffer = nullptr;
@@ -85,7 +87,9 @@ int initDisplay(int width, int height, int bitsPerPixel, int windowed) {
     return 0;
   }
 
-  // A display set up again starts unlocked; the old surfaces go with it.
+  // A display set up again starts unlocked, with nothing known of its back buffer; the old surfaces
+  // go with it.
+  resetBackBufferChanges();
   backBufferMemory = nullptr;
   backBufferPitch = 0;
   screenWidth = width;
@@ -144,6 +148,7 @@ int shutdownDisplay() {
   backBuffer = nullptr;
   primarySurface = nullptr;
   displayObjects = DisplayObjects{};
+  resetBackBufferChanges();
   return 1;
 }
 
@@ -203,8 +208,11 @@ int flipDisplay() {
   frame.height = backBuffer->height;
   frame.pitch = backBuffer->pitch;
   frame.palette = displayPalette ? displayPalette->entries : paletteEntries;
+  describeChanges(frame, host);
   // One attempt: a screen that cannot be shown must not stall the frame loop.
-  return host->present(frame) ? 1 : 0;
+  if (!host->present(frame)) return 0;
+  backBufferPresented(host);
+  return 1;
 }
 
 std::uint32_t readClock() {

@@ -3,9 +3,17 @@
 #include <algorithm>
 #include <cstring>
 
+#include "engine/back_buffer_changes.h"
 #include "engine/bitmap.h"
+#include "engine/display.h"
 
 namespace varnholt {
+
+namespace {
+
+std::uint64_t lastImageRevision = 0;
+
+}  // namespace
 
 int setPalette(const PALETTEENTRY* entries) {
   if (!entries) return 0;
@@ -28,6 +36,7 @@ int createImage(BitmapImage& image, int x, int y, int width, int height, int bit
   image.bitsPerPixel = bitsPerPixel;
   image.x = x;
   image.y = y;
+  image.revision = ++lastImageRevision;
   return 1;
 }
 
@@ -78,6 +87,7 @@ int loadImage(BitmapImage& image, const BitmapFile& bitmap, int cx, int cy, int 
   if (mode != 0 && mode != 1) return 0;
   copyPictureCell(bitmap, cx, cy, mode, image.width, image.height, image.pixels.data(), image.width);
   image.attributes |= IMAGE_LOADED;
+  image.revision = ++lastImageRevision;
   return 1;
 }
 
@@ -95,6 +105,9 @@ int drawImage(const BitmapImage& image, std::uint8_t* memory, int pitch, int tra
   const std::int64_t bottom =
       std::min<std::int64_t>(static_cast<std::int64_t>(image.y) + image.height, destHeight);
   if (right <= left || bottom <= top) return 1;
+  if (!transparent && fillBackBufferFrom(image, memory, pitch)) return 1;
+  noteMemoryWrite(memory, RECT{static_cast<int>(left), static_cast<int>(top), static_cast<int>(right),
+                               static_cast<int>(bottom)});
   const auto count = static_cast<int>(right - left);
   for (std::int64_t y = top; y < bottom; ++y) {
     const std::uint8_t* src = image.pixels.data() + (y - image.y) * image.width + (left - image.x);
@@ -106,6 +119,15 @@ int drawImage(const BitmapImage& image, std::uint8_t* memory, int pitch, int tra
     }
   }
   return 1;
+}
+
+bool imageCoversBackBuffer(const BitmapImage& image) {
+  if (!backBuffer || !(image.attributes & IMAGE_LOADED) || !imageConsistent(image)) return false;
+  const Surface& buffer = *backBuffer;
+  if (buffer.pitch != buffer.width || screenWidth != buffer.width || screenHeight != buffer.height)
+    return false;
+  return image.x <= 0 && image.y <= 0 && std::int64_t{image.x} + image.width >= buffer.width &&
+         std::int64_t{image.y} + image.height >= buffer.height;
 }
 
 }  // namespace varnholt

@@ -5,6 +5,7 @@
 // 8-bit frame with its palette, and a text rasteriser. No SDL type appears here: the SDL2 backend and
 // the headless backend both implement this interface, and everything above it is backend-agnostic.
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -46,6 +47,14 @@ static_assert(sizeof(PaletteEntry) == 4);
 // SIGINT/SIGTERM); the game answers it by posting Quit, which ends the loop on a later turn.
 enum class Message { None, Destroy, Quit };
 
+// A rectangle of a frame: columns left to right - 1, rows top to bottom - 1.
+struct FrameRect {
+  int left = 0;
+  int top = 0;
+  int right = 0;
+  int bottom = 0;
+};
+
 // An 8-bit frame handed to present(): `height` rows of `width` palette indices, `pitch` bytes apart.
 struct Frame {
   const std::uint8_t* pixels = nullptr;
@@ -53,6 +62,11 @@ struct Frame {
   int height = 0;
   int pitch = 0;
   const PaletteEntry* palette = nullptr;  // 256 entries
+  // When the sender knows it: the only places where these pixels can differ from those of the frame it
+  // presented before (with success), `changedCount` rectangles. Null: anywhere. A backend that keeps
+  // the last frame may compare just these; it must not rely on them after a present that failed.
+  const FrameRect* changed = nullptr;
+  std::size_t changedCount = 0;
 };
 
 // A line of text rendered without anti-aliasing: one byte per pixel, non-zero where there is ink.
@@ -71,8 +85,15 @@ class TextRasterizer {
   // Renders `text` on one line into `out`. Returns false (and leaves `out` empty) when there is
   // nothing to draw.
   virtual bool render(std::string_view text, TextMask& out) = 0;
+  // The same mask without a copy: valid until the next call on this rasteriser; null when there is
+  // nothing to draw. This one renders into a mask of its own; a rasteriser with a cache hands out the
+  // mask it keeps.
+  virtual const TextMask* renderKept(std::string_view text) { return render(text, kept_) ? &kept_ : nullptr; }
   // Distance in pixels from one line of text to the next; fits the game's 15-pixel layout.
   virtual int lineHeight() const = 0;
+
+ private:
+  TextMask kept_;
 };
 
 class Platform {

@@ -1,6 +1,8 @@
 // The fake platform, the test fixture and the BMP builder of the engine tests.
 #include "engine_test_support.h"
 
+#include <algorithm>
+
 #include <unistd.h>
 #include <atomic>
 #include <fstream>
@@ -36,6 +38,24 @@ void FakePlatform::waitUntil(std::uint32_t deadline) {
 bool FakePlatform::present(const platform::Frame& frame) {
   ++presentCalls;
   if (presentFails) return false;
+  // A frame that names where it changed must equal the last shown one everywhere else.
+  if (frame.changed != nullptr && lastPixels.size() == static_cast<std::size_t>(frame.width) * frame.height) {
+    ++hintedPresents;
+    std::vector<std::uint8_t> named(lastPixels.size(), 0);
+    for (std::size_t i = 0; i < frame.changedCount; ++i) {
+      const platform::FrameRect& r = frame.changed[i];
+      for (int y = std::max(r.top, 0); y < std::min(r.bottom, frame.height); ++y)
+        for (int x = std::max(r.left, 0); x < std::min(r.right, frame.width); ++x)
+          named[static_cast<std::size_t>(y) * frame.width + x] = 1;
+    }
+    for (int y = 0; y < frame.height; ++y) {
+      for (int x = 0; x < frame.width; ++x) {
+        const std::size_t at = static_cast<std::size_t>(y) * frame.width + x;
+        if (!named[at] && frame.pixels[static_cast<std::size_t>(y) * frame.pitch + x] != lastPixels[at])
+          ++hintMisses;
+      }
+    }
+  }
   lastPixels.clear();
   for (int y = 0; y < frame.height; ++y) {
     const std::uint8_t* row = frame.pixels + static_cast<std::size_t>(y) * frame.pitch;

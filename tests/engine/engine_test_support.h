@@ -44,6 +44,8 @@ class FakePlatform : public platform::Platform {
   bool hasFont = true;
   bool presentFails = false;
   int presentCalls = 0;
+  int hintedPresents = 0;                // presents that said where they changed
+  int hintMisses = 0;                    // pixels that changed outside the places a present named
   std::vector<std::uint8_t> lastPixels;  // packed rows of the last shown frame
   std::vector<PALETTEENTRY> lastPalette;
   BlockFont font;

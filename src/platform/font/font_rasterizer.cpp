@@ -115,6 +115,24 @@ bool FontRasterizer::render(std::string_view text, TextMask& out) {
   return true;
 }
 
+const TextMask* FontRasterizer::renderKept(std::string_view text) {
+  const std::size_t end = text.find('\0');
+  if (end != std::string_view::npos) text = text.substr(0, end);
+  if (text.empty()) return nullptr;
+  if (const auto found = index_.find(text); found != index_.end()) {
+    ++hits_;
+    entries_.splice(entries_.begin(), entries_, found->second);
+    return &found->second->mask;
+  }
+  ++misses_;
+  uncached_ = TextMask{};
+  if (!rasterize(toFontText(text), uncached_)) return nullptr;
+  remember(std::string(text), uncached_);
+  // remember() keeps a copy at the front when the line fits the cache.
+  if (!entries_.empty() && entries_.front().text == text) return &entries_.front().mask;
+  return &uncached_;
+}
+
 bool FontRasterizer::rasterize(const std::string& fontText, TextMask& out) const {
   // Solid rendering yields an 8-bit surface whose index 0 is the background and 1 the ink.
   const SDL_Color ink{255, 255, 255, 255};

@@ -38,6 +38,7 @@ class FontRasterizer : public TextRasterizer {
   FontRasterizer& operator=(const FontRasterizer&) = delete;
 
   bool render(std::string_view text, TextMask& out) override;
+  const TextMask* renderKept(std::string_view text) override;
   int lineHeight() const override;
 
   // Pixels from the top of a mask to the baseline.
@@ -78,6 +79,7 @@ class FontRasterizer : public TextRasterizer {
   std::list<Entry> entries_;  // most recently used first
   std::unordered_map<std::string_view, std::list<Entry>::iterator> index_;
   std::size_t cachedBytes_ = 0;
+  TextMask uncached_;  // renderKept's mask for a line too large to keep
   std::size_t maxEntries_ = 512;
   std::size_t maxBytes_ = 8u << 20;
   std::uint64_t hits_ = 0;

@@ -1,6 +1,7 @@
 // Palette lookup table and frame conversion for the SDL texture.
 #include "platform/sdl/frame_conversion.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <cstring>
 
@@ -25,10 +26,29 @@ void convertFrame(const Frame& frame, const PaletteLookup& lookup, void* target,
   }
 }
 
+FrameRect clippedRect(const FrameRect& r, int width, int height) {
+  return FrameRect{std::clamp(r.left, 0, width), std::clamp(r.top, 0, height), std::clamp(r.right, 0, width),
+                   std::clamp(r.bottom, 0, height)};
+}
+
 bool ShownFrame::matches(const Frame& frame) const {
   if (!valid_ || frame.width != width_ || frame.height != height_) return false;
   if (std::memcmp(palette_.data(), frame.palette, sizeof(PaletteEntry) * palette_.size()) != 0) return false;
   const auto rowBytes = static_cast<std::size_t>(width_);
+  if (frame.changed != nullptr) {
+    // Outside these places the frame is the one presented before, which is the one kept.
+    for (std::size_t i = 0; i < frame.changedCount; ++i) {
+      const FrameRect r = clippedRect(frame.changed[i], width_, height_);
+      if (r.right <= r.left || r.bottom <= r.top) continue;
+      const auto count = static_cast<std::size_t>(r.right - r.left);
+      for (int y = r.top; y < r.bottom; ++y) {
+        const std::uint8_t* source = frame.pixels + static_cast<std::ptrdiff_t>(y) * frame.pitch + r.left;
+        if (std::memcmp(pixels_.data() + rowBytes * static_cast<std::size_t>(y) + r.left, source, count) != 0)
+          return false;
+      }
+    }
+    return true;
+  }
   for (int y = 0; y < height_; ++y) {
     const std::uint8_t* source = frame.pixels + static_cast<std::ptrdiff_t>(y) * frame.pitch;
     if (std::memcmp(pixels_.data() + rowBytes * static_cast<std::size_t>(y), source, rowBytes) != 0)

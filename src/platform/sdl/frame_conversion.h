@@ -22,9 +22,14 @@ void convertFrame(const Frame& frame, const PaletteLookup& lookup, void* target,
 // A copy of the last frame put on screen (its visible pixels, without the row padding, and its
 // palette), so that presenting an unchanged picture again can skip the conversion and the upload: an
 // idle screen then costs one comparison per frame instead of a full redraw.
+// `r` cut to a width x height frame.
+FrameRect clippedRect(const FrameRect& r, int width, int height);
+
 class ShownFrame {
  public:
-  // True when `frame` has the kept size, pixels and palette. Never true before the first keep().
+  // True when `frame` has the kept size, pixels and palette; the pixels are compared only where the
+  // frame says they can have changed, the kept frame being the one presented before it. Never true
+  // before the first keep().
   bool matches(const Frame& frame) const;
   void keep(const Frame& frame);
   void forget();
