@@ -98,21 +98,9 @@ void FontRasterizer::setCacheLimits(std::size_t maxEntries, std::size_t maxBytes
 }
 
 bool FontRasterizer::render(std::string_view text, TextMask& out) {
-  out = TextMask{};
-  const std::size_t end = text.find('\0');
-  if (end != std::string_view::npos) text = text.substr(0, end);
-  if (text.empty()) return false;
-
-  if (const auto found = index_.find(text); found != index_.end()) {
-    ++hits_;
-    entries_.splice(entries_.begin(), entries_, found->second);
-    out = found->second->mask;
-    return true;
-  }
-  ++misses_;
-  if (!rasterize(toFontText(text), out)) return false;
-  remember(std::string(text), out);
-  return true;
+  const TextMask* mask = renderKept(text);
+  out = mask ? *mask : TextMask{};
+  return mask != nullptr;
 }
 
 const TextMask* FontRasterizer::renderKept(std::string_view text) {
