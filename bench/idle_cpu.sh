@@ -33,47 +33,14 @@ case "$keys" in frame | press) ;; *) echo "idle_cpu: --keys is frame or press" >
 [[ "$seconds" =~ ^[0-9]+$ ]] && [ "$seconds" -ge 1 ] || { echo "idle_cpu: --seconds is a whole number" >&2; exit 2; }
 [[ "$screen" =~ ^[0-9]+x[0-9]+$ ]] || { echo "idle_cpu: --screen is WIDTHxHEIGHT" >&2; exit 2; }
 
-for tool in Xvfb xdotool xwd; do
-  command -v "$tool" >/dev/null || { echo "idle_cpu: $tool is missing: run bash scripts/install-deps.sh" >&2; exit 1; }
-done
-if [ ! -x build/bin/varnholt ] || [ ! -f build/share/varnholt/campaign/battledb.txt ]; then
-  [ -f build/CMakeCache.txt ] || cmake -S . -B build >/dev/null
-  cmake --build build -j 2 --target varnholt campaign
-fi
-
-work=$(mktemp -d)
-xvfb_pid=""
-game_pid=""
-cleanup() {
-  if [ -n "$game_pid" ]; then
-    kill "$game_pid" 2>/dev/null || true
-    wait "$game_pid" 2>/dev/null || true
-  fi
-  if [ -n "$xvfb_pid" ]; then
-    kill "$xvfb_pid" 2>/dev/null || true
-    wait "$xvfb_pid" 2>/dev/null || true
-  fi
-  rm -rf "$work"
-}
-trap cleanup EXIT
-trap 'exit 130' INT TERM
+source bench/x_session.sh idle_cpu Xvfb xdotool xwd
 fail() {
   echo "idle_cpu: $*" >&2
   [ -s "$work/err" ] && sed 's/^/  game: /' "$work/err" >&2
   exit 1
 }
 
-# A display number nobody uses.
-display=77
-while [ -e "/tmp/.X11-unix/X$display" ] || [ -e "/tmp/.X$display-lock" ]; do display=$((display + 1)); done
-Xvfb ":$display" -screen 0 "${screen}x24" -nolisten tcp >"$work/xvfb.log" 2>&1 &
-xvfb_pid=$!
-for _ in $(seq 100); do
-  [ -e "/tmp/.X11-unix/X$display" ] && break
-  sleep 0.1
-done
-[ -e "/tmp/.X11-unix/X$display" ] || fail "Xvfb did not start on :$display"
-export DISPLAY=":$display"
+start_xvfb "$screen" 77 || fail "Xvfb did not start on :$display"
 
 cp -r build/share/varnholt/campaign "$work/campaign"
 sed -i 's/^\*1 1 .*/*1 1 0/' "$work/campaign/battledb.txt"

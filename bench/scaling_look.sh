@@ -16,24 +16,7 @@ if [ "${1:-}" = "--shots" ]; then
 fi
 screens=("$@")
 [ ${#screens[@]} -gt 0 ] || screens=(1920x1080 1366x768 1280x1024)
-for tool in Xvfb xwd python3; do
-  command -v "$tool" >/dev/null || { echo "scaling_look: $tool is missing: run bash scripts/install-deps.sh" >&2; exit 1; }
-done
-if [ ! -x build/bin/varnholt ] || [ ! -f build/share/varnholt/campaign/battledb.txt ]; then
-  [ -f build/CMakeCache.txt ] || cmake -S . -B build >/dev/null
-  cmake --build build -j 2 --target varnholt campaign
-fi
-
-work=$(mktemp -d)
-xvfb_pid=""
-game_pid=""
-cleanup() {
-  [ -n "$game_pid" ] && { kill "$game_pid" 2>/dev/null || true; wait "$game_pid" 2>/dev/null || true; }
-  [ -n "$xvfb_pid" ] && { kill "$xvfb_pid" 2>/dev/null || true; wait "$xvfb_pid" 2>/dev/null || true; }
-  rm -rf "$work"
-}
-trap cleanup EXIT
-trap 'exit 130' INT TERM
+source bench/x_session.sh scaling_look Xvfb xwd python3
 
 cp -r build/share/varnholt/campaign "$work/pattern"
 python3 bench/scaling_pattern.py write "$work/pattern/title.BMP"
@@ -55,11 +38,7 @@ grab() {
 
 display=78
 for screen in "${screens[@]}"; do
-  while [ -e "/tmp/.X11-unix/X$display" ] || [ -e "/tmp/.X$display-lock" ]; do display=$((display + 1)); done
-  Xvfb ":$display" -screen 0 "${screen}x24" -nolisten tcp >/dev/null 2>&1 &
-  xvfb_pid=$!
-  for _ in $(seq 100); do [ -e "/tmp/.X11-unix/X$display" ] && break; sleep 0.1; done
-  export DISPLAY=":$display"
+  start_xvfb "$screen" "$display" || { echo "scaling_look: Xvfb did not start on :$display" >&2; exit 1; }
   for mode in fit integer windowed; do
     case "$mode" in
       fit) options=() ;;
@@ -75,7 +54,6 @@ for screen in "${screens[@]}"; do
     grab build/share/varnholt/campaign
     python3 bench/xwd_png.py "$shots/title-$screen-fit.png" <"$work/grab.xwd"
   fi
-  kill "$xvfb_pid"
-  wait "$xvfb_pid" 2>/dev/null || true
+  stop_process "$xvfb_pid"
   xvfb_pid=""
 done
