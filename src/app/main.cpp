@@ -49,14 +49,15 @@ void saveScreenshot(const platform::SdlPlatform& sdl) {
   }
 }
 
-// Writes how late the waits ended and how many presents uploaded a picture, for bench/idle_cpu.sh.
+// Writes how late the waits ended, how many presents uploaded a picture and how often SDL asked the
+// window system for events, for bench/idle_cpu.sh.
 void writeWaitReport(const char* path, const platform::SdlPlatform& sdl) {
   const platform::WaitLateness waits = sdl.waitLateness();
   std::ofstream out(path);
   out << "waits " << waits.total << " p50_ms " << waits.percentileMs(0.5) << " p99_ms "
       << waits.percentileMs(0.99) << " worst_ms " << static_cast<double>(waits.worstMicroseconds) / 1000.0
-      << "\npresents " << sdl.presents() << " uploads " << sdl.frameUploads() << " renderer "
-      << sdl.rendererName() << "\n";
+      << "\npresents " << sdl.presents() << " uploads " << sdl.frameUploads() << " pumps "
+      << sdl.serverPumps() << " renderer " << sdl.rendererName() << "\n";
 }
 
 // The settings in effect: the built-in defaults, the settings file's, the command line's.

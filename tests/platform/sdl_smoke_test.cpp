@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <array>
+#include <chrono>
 #include <csignal>
 #include <cstdlib>
 #include <optional>
@@ -319,6 +320,54 @@ TEST(SdlSmoke, WaitsReachTheirDeadlineAndKeepTheWindowServed) {
   const std::uint32_t before = platform.ticks();
   platform.waitUntil(before - 5);
   EXPECT_LT(platform.ticks() - before, 1000u);
+}
+
+// The loop of an idle battle frame: wait for the frame's pace, read the keys, test Escape, present
+// the same picture again.
+void idleFrame(SdlPlatform& platform, const Frame& frame) {
+  platform.waitUntil(platform.ticks() + 10);
+  std::uint8_t state[256];
+  platform.readKeyboard(state);
+  platform.isKeyDown(DirectKey::Escape);
+  platform.present(frame);
+}
+
+TEST(SdlSmoke, IdleFramesLeaveTheServerAloneYetAKeyFromItIsSeenAtOnce) {
+  SdlPlatform platform(SdlOptions{true});
+  ASSERT_TRUE(platform.openWindow("Varnholt", WIDTH, HEIGHT)) << platform.lastError();
+  const std::optional<unsigned long> window = xWindowId(platform.windowId());
+  if (!window) GTEST_SKIP() << "not an X11 window";
+  if (std::system("command -v xdotool >/dev/null") != 0) GTEST_SKIP() << "xdotool is missing";
+  const TestPicture picture(nullptr);
+  ASSERT_TRUE(platform.present(picture.frame()));
+  const std::string focus = "xdotool windowfocus --sync " + std::to_string(*window);
+  ASSERT_EQ(std::system(focus.c_str()), 0);
+
+  // Every frame's wait sleeps to its end with nothing from the server, so SDL's pump runs only for its
+  // upkeep, every 100 ms, not once a frame.
+  for (int i = 0; i < 5; ++i) idleFrame(platform, picture.frame());
+  const std::uint64_t pumpsBefore = platform.serverPumps();
+  const auto start = std::chrono::steady_clock::now();
+  constexpr int FRAMES = 40;
+  for (int i = 0; i < FRAMES; ++i) idleFrame(platform, picture.frame());
+  const auto elapsed =
+      std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start);
+  const std::uint64_t idlePumps = platform.serverPumps() - pumpsBefore;
+  EXPECT_LE(idlePumps, static_cast<std::uint64_t>(elapsed.count() / 100 + 2))
+      << "over " << elapsed.count() << " ms";
+  EXPECT_LT(idlePumps, static_cast<std::uint64_t>(FRAMES / 2));
+  EXPECT_EQ(platform.frameUploads(), 1u);
+
+  // A real key press from the X server in the middle of idle frames reaches the very next frame, and
+  // so does its release.
+  ASSERT_EQ(std::system("xdotool keydown Up"), 0);
+  idleFrame(platform, picture.frame());
+  EXPECT_TRUE(snapshotHas(platform, DIK_UP));
+  for (int i = 0; i < 3; ++i) idleFrame(platform, picture.frame());
+  EXPECT_TRUE(snapshotHas(platform, DIK_UP));
+  ASSERT_EQ(std::system("xdotool keyup Up"), 0);
+  idleFrame(platform, picture.frame());
+  EXPECT_FALSE(snapshotHas(platform, DIK_UP));
 }
 
 }  // namespace

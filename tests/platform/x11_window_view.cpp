@@ -46,4 +46,10 @@ std::optional<std::uint32_t> xWindowPixel(std::uint32_t windowId, int x, int y) 
   return value;
 }
 
+std::optional<unsigned long> xWindowId(std::uint32_t windowId) {
+  const std::optional<XHandle> handle = xHandle(windowId);
+  if (!handle) return std::nullopt;
+  return handle->window;
+}
+
 }  // namespace varnholt::platform

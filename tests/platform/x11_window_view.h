@@ -19,5 +19,7 @@ struct XWindowGeometry {
 std::optional<XWindowGeometry> xWindowGeometry(std::uint32_t windowId);
 // The pixel at (x, y) of the window as 0xRRGGBB.
 std::optional<std::uint32_t> xWindowPixel(std::uint32_t windowId, int x, int y);
+// The X server's id of the window, for tools that act on it from outside (xdotool).
+std::optional<unsigned long> xWindowId(std::uint32_t windowId);
 
 }  // namespace varnholt::platform

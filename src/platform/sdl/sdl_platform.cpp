@@ -2,6 +2,7 @@
 #include "platform/sdl/sdl_platform.h"
 
 #include <SDL2/SDL.h>
+#include <poll.h>
 
 #include <algorithm>
 #include <array>
@@ -136,7 +137,8 @@ struct SdlPlatform::State {
     if (!waitedSincePresent && !outsideQuit && now - lastPresent < POLL_GAP) {
       SDL_Event event;
       const bool woken = SDL_WaitEventTimeout(&event, static_cast<int>(POLL_PAUSE.count())) != 0;
-      lastPump = Clock::now();
+      lastPump = lastFullPump = Clock::now();
+      xQuiet = false;
       if (woken) handle(event);
       pump();
     }
@@ -261,6 +263,8 @@ struct SdlPlatform::State {
   // Draws the texture letterboxed into the window; black when no frame has been shown yet.
   void redraw() {
     if (!renderer) return;
+    // Drawing talks to the X server, and replies may bring events in with them.
+    xQuiet = false;
     SDL_SetRenderDrawColor(renderer.get(), 0, 0, 0, 255);
     SDL_RenderClear(renderer.get());
     if (texture && textureFilled) {
@@ -291,6 +295,7 @@ struct SdlPlatform::State {
 
   void toggleFullscreen() {
     if (!window) return;
+    xQuiet = false;
     if (!fullscreen) SDL_GetWindowSize(window.get(), &windowedWidth, &windowedHeight);
     const Uint32 flags = fullscreen ? 0 : SDL_WINDOW_FULLSCREEN_DESKTOP;
     if (SDL_SetWindowFullscreen(window.get(), flags) == 0) fullscreen = !fullscreen;
@@ -361,12 +366,32 @@ struct SdlPlatform::State {
   // every call.
   static constexpr auto PUMP_SPACING = std::chrono::milliseconds(2);
   Clock::time_point lastPump{};
+  // On X11 a wait sleeps in poll() on the connection to the server (xConnection). When it sleeps to
+  // its end, nothing came from the server; until PUMP_SPACING after that moment (xQuietAt), and with
+  // nothing left in Xlib's own queue, a pump would find no window event, and SDL's pump is skipped.
+  // Anything else that talks to the server (drawing, switching the display mode, the pointer) may read
+  // events in with its replies, and clears xQuiet. SDL's pump also looks for controllers plugged in
+  // and does its own upkeep: it still runs at least every SLOW_PUMP, and on every pump while a
+  // controller is open (its input does not come through the X connection).
+  static constexpr auto SLOW_PUMP = std::chrono::milliseconds(100);
+  XConnection xConnection;
+  bool xQuiet = false;
+  Clock::time_point xQuietAt{};
+  Clock::time_point lastFullPump{};
+  std::uint64_t fullPumps = 0;
+  bool nothingToPump(Clock::time_point now) const {
+    return xQuiet && now - xQuietAt < PUMP_SPACING && now - lastFullPump < SLOW_PUMP &&
+           controllers.openCount() == 0 && !xEventsQueued(xConnection);
+  }
   void pump(bool force = false) {
     if (quitSignalled.exchange(false)) postQuitRequest();
     if (!video) return;
-    if (force || Clock::now() - lastPump >= PUMP_SPACING) {
+    const auto now = Clock::now();
+    if (force || (now - lastPump >= PUMP_SPACING && !nothingToPump(now))) {
       SDL_PumpEvents();
-      lastPump = Clock::now();
+      lastPump = lastFullPump = Clock::now();
+      xQuiet = false;
+      ++fullPumps;
     }
     SDL_Event event;
     while (SDL_PeepEvents(&event, 1, SDL_GETEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT) > 0) handle(event);
@@ -374,6 +399,13 @@ struct SdlPlatform::State {
   }
 
   bool visibleDown(SDL_Scancode scancode) const { return down[scancode] && !hidden[scancode]; }
+
+  // Sleeps until `until`, on X11 in poll() on the server connection. True when it woke early because
+  // the server sent something (or a signal came): the caller then pumps. A connection that stays
+  // readable after a pump is polled again only XWAKE_GAP after that pump, so it can never keep the
+  // wait spinning.
+  static constexpr auto XWAKE_GAP = std::chrono::milliseconds(1);
+  bool sleepWatchingX(Clock::time_point until);
 };
 
 SdlPlatform::SdlPlatform(SdlOptions options) : state_(std::make_unique<State>()) {
@@ -427,6 +459,8 @@ bool SdlPlatform::openWindow(std::string_view title, int width, int height) {
   }
   // After the renderer, which may have had SDL create the window afresh for OpenGL.
   matchWindowToItsSize(s.window.get());
+  s.xConnection = xConnectionOf(s.window.get());
+  s.xQuiet = false;
   SDL_StopTextInput();
   if (s.pointerHidden) SDL_ShowCursor(SDL_DISABLE);
   s.signals = std::make_unique<QuitSignalHandlers>();
@@ -445,6 +479,8 @@ void SdlPlatform::closeWindow() {
   s.renderer.reset();
   s.window.reset();
   s.video.reset();
+  s.xConnection = {};
+  s.xQuiet = false;
   s.textureWidth = s.textureHeight = 0;
   s.textureFilled = false;
   s.shown.forget();
@@ -457,6 +493,7 @@ void SdlPlatform::closeWindow() {
 
 void SdlPlatform::hideMousePointer() {
   state_->pointerHidden = true;
+  state_->xQuiet = false;
   if (state_->video) SDL_ShowCursor(SDL_DISABLE);
 }
 
@@ -507,10 +544,35 @@ std::uint32_t SdlPlatform::ticks() {
   return static_cast<std::uint32_t>(state_->elapsedMs());
 }
 
+bool SdlPlatform::State::sleepWatchingX(Clock::time_point until) {
+  const auto now = Clock::now();
+  if (xConnection.fd < 0 || controllers.openCount() != 0) {
+    std::this_thread::sleep_until(until);
+    return false;
+  }
+  if (now - lastFullPump < XWAKE_GAP) {
+    std::this_thread::sleep_until(std::min(until, lastFullPump + XWAKE_GAP));
+    return false;
+  }
+  const auto nanoseconds = std::chrono::duration_cast<std::chrono::nanoseconds>(until - now).count();
+  const timespec timeout{static_cast<time_t>(nanoseconds / 1000000000),
+                         static_cast<long>(nanoseconds % 1000000000)};
+  pollfd connection{xConnection.fd, POLLIN, 0};
+  const int ready = ppoll(&connection, 1, &timeout, nullptr);
+  if (ready == 0) {
+    xQuiet = true;
+    xQuietAt = Clock::now();
+    return false;
+  }
+  // The server sent something, a signal came, or the descriptor broke: a full pump sorts it out.
+  return true;
+}
+
 void SdlPlatform::waitUntil(std::uint32_t deadline) {
   // Sleeps to the deadline's very moment on the clock ticks() counts on, waking at least every
   // PUMP_INTERVAL to handle the window's events, so a long wait keeps the window served and a wait of
-  // one battle frame costs one sleep. The wait never ends before ticks() reaches the deadline.
+  // one battle frame costs one sleep. On X11 the sleep also ends when the server sends something, which
+  // is handled at once. The wait never ends before ticks() reaches the deadline.
   using Clock = State::Clock;
   constexpr auto PUMP_INTERVAL = std::chrono::milliseconds(16);
   State& s = *state_;
@@ -527,10 +589,10 @@ void SdlPlatform::waitUntil(std::uint32_t deadline) {
       s.waits.add(std::chrono::duration_cast<std::chrono::microseconds>(current - target).count());
       return;
     }
-    std::this_thread::sleep_until(std::min(target, current + PUMP_INTERVAL));
+    const bool woken = s.sleepWatchingX(std::min(target, current + PUMP_INTERVAL));
     // The deadline's own wake-up returns straight away; the next call that pumps takes the events.
-    if (Clock::now() >= target) continue;
-    s.pump();
+    if (!woken && Clock::now() >= target) continue;
+    s.pump(woken);
     if (s.outsideQuit) return;
   }
 }
@@ -621,6 +683,9 @@ Frame SdlPlatform::shownFrame() const {
 }
 std::uint64_t SdlPlatform::presents() const {
   return state_->presents;
+}
+std::uint64_t SdlPlatform::serverPumps() const {
+  return state_->fullPumps;
 }
 std::string SdlPlatform::rendererName() const {
   SDL_RendererInfo info{};

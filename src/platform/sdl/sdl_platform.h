@@ -89,6 +89,10 @@ class SdlPlatform : public Platform {
   Frame shownFrame() const;
   // How many presents were asked for, uploaded or not.
   std::uint64_t presents() const;
+  // How many times SDL's own pump ran, asking the window system for events. On X11 a pump finds the
+  // server silent after a wait that slept to its end and is skipped, so an idle screen runs it about
+  // ten times a second.
+  std::uint64_t serverPumps() const;
   // The name of the renderer SDL chose ("opengl", "software", ...); empty while no window is open.
   std::string rendererName() const;
   // How late the waits that had to sleep ended after their deadline.

@@ -58,9 +58,30 @@ void matchWindowToItsSize(SDL_Window* window) {
   SDL_PumpEvents();
 }
 
+XConnection xConnectionOf(SDL_Window* window) {
+  if (window == nullptr) return {};
+  SDL_SysWMinfo info;
+  SDL_VERSION(&info.version);
+  if (SDL_GetWindowWMInfo(window, &info) != SDL_TRUE || info.subsystem != SDL_SYSWM_X11) return {};
+  Display* display = info.info.x11.display;
+  if (display == nullptr) return {};
+  return {display, ConnectionNumber(display)};
+}
+
+bool xEventsQueued(const XConnection& connection) {
+  return connection.display != nullptr &&
+         XEventsQueued(static_cast<Display*>(connection.display), QueuedAlready) > 0;
+}
+
 #else
 
 void matchWindowToItsSize(SDL_Window*) {}
+XConnection xConnectionOf(SDL_Window*) {
+  return {};
+}
+bool xEventsQueued(const XConnection&) {
+  return false;
+}
 
 #endif
 

@@ -13,4 +13,14 @@ namespace varnholt::platform {
 // and the two differ. Does nothing under a window manager, on other video drivers, or without X11.
 void matchWindowToItsSize(SDL_Window* window);
 
+// The connection to the X server under an SDL window. A wait can sleep in poll() on its descriptor and so
+// learn, without asking the server, that nothing came in: the window's events need no pump then.
+struct XConnection {
+  void* display = nullptr;  // Xlib's Display
+  int fd = -1;              // -1: not an X11 window (or built without X11)
+};
+XConnection xConnectionOf(SDL_Window* window);
+// Whether Xlib holds events it has read from the connection and not handed out yet. No system call.
+bool xEventsQueued(const XConnection& connection);
+
 }  // namespace varnholt::platform
