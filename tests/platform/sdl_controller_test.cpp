@@ -6,7 +6,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdint>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -43,8 +45,12 @@ class VirtualPad {
   VirtualPad& operator=(const VirtualPad&) = delete;
 
   void button(SDL_GameControllerButton which, bool down) {
-    EXPECT_EQ(SDL_JoystickSetVirtualButton(joystick_, which, down ? 1 : 0), 0) << SDL_GetError();
+    buttonUntilRead(which, down);
     deliver();
+  }
+  // Changes the button as the device would, leaving it to the backend to read the change.
+  void buttonUntilRead(SDL_GameControllerButton which, bool down) {
+    EXPECT_EQ(SDL_JoystickSetVirtualButton(joystick_, which, down ? 1 : 0), 0) << SDL_GetError();
   }
   // `share` of full deflection, negative to the left or up.
   void axis(SDL_GameControllerAxis which, double share) {
@@ -66,9 +72,9 @@ class VirtualPad {
   }
 
  private:
-  // The backend asks SDL for new events at most every few milliseconds; pumping here puts the change in
-  // SDL's queue at once, as a real controller's would be by the next look, so the test does not wait.
-  static void deliver() { SDL_PumpEvents(); }
+  // The backend reads the controllers at most every few milliseconds; reading them here puts the change
+  // in SDL's queue at once, as a real controller's would be by the next look, so the test does not wait.
+  static void deliver() { SDL_JoystickUpdate(); }
 
   SDL_Joystick* joystick_ = nullptr;
 };
@@ -289,6 +295,47 @@ TEST_F(SdlControllerInput, PullingOutAControllerLetsGoOfWhatItHeld) {
   VirtualPad third;
   third.button(SDL_CONTROLLER_BUTTON_B, true);
   EXPECT_EQ(keysDown(platform), Keys{DIK_BACK});
+}
+
+TEST_F(SdlControllerInput, IdleFramesReadAnOpenControllerEveryFrameButLeaveTheServerAlone) {
+  ASSERT_EQ(SDL_InitSubSystem(SDL_INIT_JOYSTICK), 0) << SDL_GetError();
+  {
+    VirtualPad pad;
+    SdlPlatform platform(SdlOptions{true});
+    ASSERT_TRUE(platform.openWindow("Varnholt", WIDTH, HEIGHT)) << platform.lastError();
+    if (std::string(SDL_GetCurrentVideoDriver()) != "x11") GTEST_SKIP() << "not an X11 window";
+    const std::vector<std::uint8_t> pixels(WIDTH * HEIGHT, 1);
+    const std::vector<PaletteEntry> palette(256);
+    const Frame frame{pixels.data(), WIDTH, HEIGHT, WIDTH, palette.data()};
+    // An idle battle frame: its wait, a keyboard read and the same picture presented again.
+    const auto idleFrame = [&] {
+      platform.waitUntil(platform.ticks() + 10);
+      const std::vector<int> down = keysDown(platform);
+      platform.present(frame);
+      return down;
+    };
+    for (int i = 0; i < 5; ++i) idleFrame();
+
+    const std::uint64_t pumpsBefore = platform.serverPumps();
+    const auto start = std::chrono::steady_clock::now();
+    constexpr int FRAMES = 30;
+    for (int i = 0; i < FRAMES; ++i) EXPECT_EQ(idleFrame(), Keys{});
+    const auto elapsed =
+        std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start);
+    const std::uint64_t idlePumps = platform.serverPumps() - pumpsBefore;
+    EXPECT_LE(idlePumps, static_cast<std::uint64_t>(elapsed.count() / 100 + 2)) << elapsed.count() << " ms";
+    EXPECT_LT(idlePumps, static_cast<std::uint64_t>(FRAMES / 2));
+
+    // The controller is read on the frames that leave the server alone: A pressed between two frames
+    // is down in the next one, and so is its release.
+    pad.buttonUntilRead(SDL_CONTROLLER_BUTTON_A, true);
+    EXPECT_EQ(idleFrame(), Keys{DIK_RETURN});
+    EXPECT_EQ(idleFrame(), Keys{DIK_RETURN});
+    pad.buttonUntilRead(SDL_CONTROLLER_BUTTON_A, false);
+    EXPECT_EQ(idleFrame(), Keys{});
+    EXPECT_EQ(takeChanges(platform), (Changes{{DIK_RETURN, true}, {DIK_RETURN, false}}));
+  }
+  SDL_QuitSubSystem(SDL_INIT_JOYSTICK);
 }
 
 }  // namespace

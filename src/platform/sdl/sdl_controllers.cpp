@@ -69,12 +69,18 @@ bool SdlControllers::start() {
   // Face buttons by where they sit, not by their labels, so the south button chooses on every make of
   // controller (a Nintendo layout labels its east button A).
   SDL_SetHint(SDL_HINT_GAMECONTROLLER_USE_BUTTON_LABELS, "0");
+  // The backend decides when the devices are read (update()), not every SDL_PumpEvents.
+  SDL_SetHint(SDL_HINT_AUTO_UPDATE_JOYSTICKS, "0");
   if (SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER) != 0) return false;
   started_ = true;
   // SDL also announces these with an added event; opening is done once per controller all the same.
   // The game starts with no key held, so what these hold now counts from its next change.
   for (int device = 0; device < SDL_NumJoysticks(); ++device) open(device, false);
   return true;
+}
+
+void SdlControllers::update() {
+  if (started_) SDL_JoystickUpdate();
 }
 
 void SdlControllers::stop() {

@@ -51,6 +51,11 @@ class SdlControllers {
   void markHeld(std::uint8_t (&state)[256]) const;
   // How many controllers are open.
   std::size_t openCount() const { return pads_.size(); }
+  // Reads the controllers and looks for ones plugged in or pulled out, putting what it finds in SDL's
+  // event queue. SDL's own event pump leaves this to the backend, which reads open controllers on each of
+  // its pumps but looks for new ones only when it asks the window system for events too, so that an idle
+  // frame with no controller costs no look at the devices.
+  void update();
 
  private:
   struct Pad {

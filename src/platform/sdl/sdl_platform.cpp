@@ -125,6 +125,9 @@ struct SdlPlatform::State {
   // key at once. A present that follows a wait, or work of more than POLL_GAP, never sleeps here, so
   // the pace of a frame that only ran long is left alone.
   static constexpr auto POLL_PAUSE = std::chrono::milliseconds(50);
+  // SDL's wait sees the window's events at once, not a controller's, which are read by the pump after
+  // it: with a controller open the pause is shorter.
+  static constexpr auto POLL_PAUSE_WITH_CONTROLLER = std::chrono::milliseconds(16);
   static constexpr auto POLL_GAP = std::chrono::milliseconds(2);
   Clock::time_point lastPresent{};
   bool waitedSincePresent = true;
@@ -136,10 +139,12 @@ struct SdlPlatform::State {
     const auto now = Clock::now();
     if (!waitedSincePresent && !outsideQuit && now - lastPresent < POLL_GAP) {
       SDL_Event event;
-      const bool woken = SDL_WaitEventTimeout(&event, static_cast<int>(POLL_PAUSE.count())) != 0;
+      const auto pause = controllers.openCount() != 0 ? POLL_PAUSE_WITH_CONTROLLER : POLL_PAUSE;
+      const bool woken = SDL_WaitEventTimeout(&event, static_cast<int>(pause.count())) != 0;
       lastPump = lastFullPump = Clock::now();
       xQuiet = false;
       if (woken) handle(event);
+      controllers.update();
       pump();
     }
   }
@@ -370,9 +375,9 @@ struct SdlPlatform::State {
   // its end, nothing came from the server; until PUMP_SPACING after that moment (xQuietAt), and with
   // nothing left in Xlib's own queue, a pump would find no window event, and SDL's pump is skipped.
   // Anything else that talks to the server (drawing, switching the display mode, the pointer) may read
-  // events in with its replies, and clears xQuiet. SDL's pump also looks for controllers plugged in
-  // and does its own upkeep: it still runs at least every SLOW_PUMP, and on every pump while a
-  // controller is open (its input does not come through the X connection).
+  // events in with its replies, and clears xQuiet. SDL's pump also does its own upkeep, and looks for
+  // controllers plugged in with it: it still runs at least every SLOW_PUMP. Open controllers are read
+  // on every pump, skipped or not: their input does not come through the X connection.
   static constexpr auto SLOW_PUMP = std::chrono::milliseconds(100);
   XConnection xConnection;
   bool xQuiet = false;
@@ -381,17 +386,23 @@ struct SdlPlatform::State {
   std::uint64_t fullPumps = 0;
   bool nothingToPump(Clock::time_point now) const {
     return xQuiet && now - xQuietAt < PUMP_SPACING && now - lastFullPump < SLOW_PUMP &&
-           controllers.openCount() == 0 && !xEventsQueued(xConnection);
+           !xEventsQueued(xConnection);
   }
   void pump(bool force = false) {
     if (quitSignalled.exchange(false)) postQuitRequest();
     if (!video) return;
     const auto now = Clock::now();
-    if (force || (now - lastPump >= PUMP_SPACING && !nothingToPump(now))) {
-      SDL_PumpEvents();
-      lastPump = lastFullPump = Clock::now();
-      xQuiet = false;
-      ++fullPumps;
+    if (force || now - lastPump >= PUMP_SPACING) {
+      if (force || !nothingToPump(now)) {
+        SDL_PumpEvents();
+        controllers.update();
+        lastFullPump = Clock::now();
+        xQuiet = false;
+        ++fullPumps;
+      } else if (controllers.openCount() != 0) {
+        controllers.update();
+      }
+      lastPump = Clock::now();
     }
     SDL_Event event;
     while (SDL_PeepEvents(&event, 1, SDL_GETEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT) > 0) handle(event);
@@ -546,7 +557,7 @@ std::uint32_t SdlPlatform::ticks() {
 
 bool SdlPlatform::State::sleepWatchingX(Clock::time_point until) {
   const auto now = Clock::now();
-  if (xConnection.fd < 0 || controllers.openCount() != 0) {
+  if (xConnection.fd < 0) {
     std::this_thread::sleep_until(until);
     return false;
   }

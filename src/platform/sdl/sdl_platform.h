@@ -4,8 +4,9 @@
 // screen by default or windowed, F11 or Alt+Enter to switch. The keyboard snapshot is kept from SDL's key
 // events and translated to DirectInput codes. The close button, SIGINT and SIGTERM ask the game to quit as
 // Escape does. Waits sleep most of their time and keep handling window events, so the desktop never sees the
-// window hang. Presenting the picture already on screen does nothing, and the window repaints itself from the
-// last one when the desktop asks, so an idle screen costs almost no processor time.
+// window hang; on X11 they sleep watching the server connection, wake when it sends something, and leave it
+// unasked after a quiet sleep. Presenting the picture already on screen does nothing, and the window repaints
+// itself from the last one when the desktop asks, so an idle screen costs almost no processor time.
 // Game controllers hold keys beside the keyboard's (sdl_controllers.h).
 
 #include <array>
