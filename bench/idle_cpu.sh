@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Idle processor use of the real game, screen by screen, on a virtual X display.
 #
-#   bash bench/idle_cpu.sh [--seconds N] [--screen WxH] [--keys frame|press] [--shots DIR] [-- GAME OPTIONS]
+#   bash bench/idle_cpu.sh [--seconds N] [--screen WxH] [--keys frame|press] [--controller] [--shots DIR]
+#                          [-- GAME OPTIONS]
 #
 # Starts build/bin/varnholt (full screen by default; options after -- go to the game, e.g. --windowed or
 # --scaling integer) under Xvfb, drives it with xdotool to the title, an intro page, the splash, the party
@@ -10,13 +11,16 @@
 # nobody pressed anything; then how late the waits ended (the game's VARNHOLT_WAIT_REPORT).
 # The game runs on a copy of the default campaign whose first battle has no opponents, so ending the
 # first turn wins it at once and shows the victory picture. --shots DIR saves a PNG of the whole X
-# screen on each screen. Builds the game and the campaign in build/ first when they are missing.
+# screen on each screen. --controller plugs a virtual game controller in (VARNHOLT_VIRTUAL_CONTROLLER=1)
+# that nobody touches, as on a handheld. Builds the game and the campaign in build/ first when they are
+# missing.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 seconds=10
 screen=1920x1080
 keys=frame
+controller=0
 shots=""
 game_options=()
 while [ $# -gt 0 ]; do
@@ -24,6 +28,7 @@ while [ $# -gt 0 ]; do
     --seconds) seconds=$2; shift 2 ;;
     --screen) screen=$2; shift 2 ;;
     --keys) keys=$2; shift 2 ;;
+    --controller) controller=1; shift ;;
     --shots) shots=$2; shift 2 ;;
     --) shift; game_options=("$@"); break ;;
     *) echo "idle_cpu: unknown option $1" >&2; exit 2 ;;
@@ -46,17 +51,17 @@ cp -r build/share/varnholt/campaign "$work/campaign"
 sed -i 's/^\*1 1 .*/*1 1 0/' "$work/campaign/battledb.txt"
 mkdir -p "$work/config" "$work/data"
 
-XDG_CONFIG_HOME="$work/config" XDG_DATA_HOME="$work/data" VARNHOLT_WAIT_REPORT="$work/waits" \
+VARNHOLT_VIRTUAL_CONTROLLER=$controller \
+  XDG_CONFIG_HOME="$work/config" XDG_DATA_HOME="$work/data" VARNHOLT_WAIT_REPORT="$work/waits" \
   build/bin/varnholt --data "$work/campaign" --keys "$keys" "${game_options[@]}" 2>"$work/err" &
 game_pid=$!
 window=$(timeout 20 xdotool search --sync --name '^Varnholt$' | head -1) || fail "no window appeared"
 xdotool windowfocus --sync "$window" 2>/dev/null || true
 
-# A key held for the given milliseconds.
+# A key held for the given milliseconds: one xdotool for both, or a busy machine's start-up time of the
+# second would lengthen the hold, and a tap meant to act once would act twice.
 hold() {
-  xdotool keydown "$1"
-  sleep "$(awk -v ms="$2" 'BEGIN { printf "%.3f", ms / 1000 }')"
-  xdotool keyup "$1"
+  xdotool keydown "$1" sleep "$(awk -v ms="$2" 'BEGIN { printf "%.3f", ms / 1000 }')" keyup "$1"
   kill -0 "$game_pid" 2>/dev/null || fail "the game ended while driven (key $1)"
 }
 
@@ -165,7 +170,7 @@ wait "$game_pid" || status=$?
 game_pid=""
 [ "$status" -eq 0 ] || fail "the game ended with exit code $status"
 
-echo "varnholt ${game_options[*]} --keys $keys on Xvfb $screen; load: $(cut -d' ' -f1-3 /proc/loadavg)"
+echo "varnholt ${game_options[*]} --keys $keys$([ "$controller" = 1 ] && echo ', a controller plugged in') on Xvfb $screen; load: $(cut -d' ' -f1-3 /proc/loadavg)"
 printf '%s\n' "${results[@]}"
 [ -s "$work/waits" ] || fail "the game wrote no wait report"
 cat "$work/waits"

@@ -3,6 +3,7 @@
 #include "platform/sdl/sdl_controllers.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <iterator>
 
 #include "platform/platform.h"
@@ -73,6 +74,17 @@ bool SdlControllers::start() {
   SDL_SetHint(SDL_HINT_AUTO_UPDATE_JOYSTICKS, "0");
   if (SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER) != 0) return false;
   started_ = true;
+  // For measuring the game with a controller plugged in where there is none (bench/idle_cpu.sh): a
+  // virtual one that nobody moves.
+  if (const char* virtualPad = std::getenv("VARNHOLT_VIRTUAL_CONTROLLER"); virtualPad && *virtualPad == '1') {
+    SDL_VirtualJoystickDesc desc{};
+    desc.version = SDL_VIRTUAL_JOYSTICK_DESC_VERSION;
+    desc.type = SDL_JOYSTICK_TYPE_GAMECONTROLLER;
+    desc.naxes = SDL_CONTROLLER_AXIS_MAX;
+    desc.nbuttons = SDL_CONTROLLER_BUTTON_MAX;
+    desc.name = "Varnholt virtual controller";
+    SDL_JoystickAttachVirtualEx(&desc);
+  }
   // SDL also announces these with an added event; opening is done once per controller all the same.
   // The game starts with no key held, so what these hold now counts from its next change.
   for (int device = 0; device < SDL_NumJoysticks(); ++device) open(device, false);

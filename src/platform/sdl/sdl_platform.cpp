@@ -143,6 +143,7 @@ struct SdlPlatform::State {
       const bool woken = SDL_WaitEventTimeout(&event, static_cast<int>(pause.count())) != 0;
       lastPump = lastFullPump = Clock::now();
       xQuiet = false;
+      xTalkedTo = false;
       if (woken) handle(event);
       controllers.update();
       pump();
@@ -269,7 +270,7 @@ struct SdlPlatform::State {
   void redraw() {
     if (!renderer) return;
     // Drawing talks to the X server, and replies may bring events in with them.
-    xQuiet = false;
+    xTalked();
     SDL_SetRenderDrawColor(renderer.get(), 0, 0, 0, 255);
     SDL_RenderClear(renderer.get());
     if (texture && textureFilled) {
@@ -300,7 +301,7 @@ struct SdlPlatform::State {
 
   void toggleFullscreen() {
     if (!window) return;
-    xQuiet = false;
+    xTalked();
     if (!fullscreen) SDL_GetWindowSize(window.get(), &windowedWidth, &windowedHeight);
     const Uint32 flags = fullscreen ? 0 : SDL_WINDOW_FULLSCREEN_DESKTOP;
     if (SDL_SetWindowFullscreen(window.get(), flags) == 0) fullscreen = !fullscreen;
@@ -375,13 +376,19 @@ struct SdlPlatform::State {
   // its end, nothing came from the server; until PUMP_SPACING after that moment (xQuietAt), and with
   // nothing left in Xlib's own queue, a pump would find no window event, and SDL's pump is skipped.
   // Anything else that talks to the server (drawing, switching the display mode, the pointer) may read
-  // events in with its replies, and clears xQuiet. SDL's pump also does its own upkeep, and looks for
+  // events in with its replies, where poll() cannot see them: it marks the connection (xTalkedTo), and a
+  // wait pumps before it trusts poll() again. SDL's pump also does its own upkeep, and looks for
   // controllers plugged in with it: it still runs at least every SLOW_PUMP. Open controllers are read
   // on every pump, skipped or not: their input does not come through the X connection.
   static constexpr auto SLOW_PUMP = std::chrono::milliseconds(100);
   XConnection xConnection;
   bool xQuiet = false;
+  bool xTalkedTo = false;
   Clock::time_point xQuietAt{};
+  void xTalked() {
+    xQuiet = false;
+    xTalkedTo = true;
+  }
   Clock::time_point lastFullPump{};
   std::uint64_t fullPumps = 0;
   bool nothingToPump(Clock::time_point now) const {
@@ -398,6 +405,7 @@ struct SdlPlatform::State {
         controllers.update();
         lastFullPump = Clock::now();
         xQuiet = false;
+        xTalkedTo = false;
         ++fullPumps;
       } else if (controllers.openCount() != 0) {
         controllers.update();
@@ -471,7 +479,7 @@ bool SdlPlatform::openWindow(std::string_view title, int width, int height) {
   // After the renderer, which may have had SDL create the window afresh for OpenGL.
   matchWindowToItsSize(s.window.get());
   s.xConnection = xConnectionOf(s.window.get());
-  s.xQuiet = false;
+  s.xTalked();
   SDL_StopTextInput();
   if (s.pointerHidden) SDL_ShowCursor(SDL_DISABLE);
   s.signals = std::make_unique<QuitSignalHandlers>();
@@ -504,7 +512,7 @@ void SdlPlatform::closeWindow() {
 
 void SdlPlatform::hideMousePointer() {
   state_->pointerHidden = true;
-  state_->xQuiet = false;
+  state_->xTalked();
   if (state_->video) SDL_ShowCursor(SDL_DISABLE);
 }
 
@@ -565,6 +573,8 @@ bool SdlPlatform::State::sleepWatchingX(Clock::time_point until) {
     std::this_thread::sleep_until(std::min(until, lastFullPump + XWAKE_GAP));
     return false;
   }
+  // Events read in by a reply since the last pump would not wake poll(): they are taken first.
+  if (xTalkedTo) pump(true);
   const auto nanoseconds = std::chrono::duration_cast<std::chrono::nanoseconds>(until - now).count();
   const timespec timeout{static_cast<time_t>(nanoseconds / 1000000000),
                          static_cast<long>(nanoseconds % 1000000000)};
