@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <array>
 #include <atomic>
+#include <cerrno>
 #include <chrono>
 #include <csignal>
 #include <cstring>
@@ -141,9 +142,9 @@ struct SdlPlatform::State {
       SDL_Event event;
       const auto pause = controllers.openCount() != 0 ? POLL_PAUSE_WITH_CONTROLLER : POLL_PAUSE;
       const bool woken = SDL_WaitEventTimeout(&event, static_cast<int>(pause.count())) != 0;
-      lastPump = lastFullPump = Clock::now();
-      xQuiet = false;
-      xTalkedTo = false;
+      // SDL's wait pumped the window's events.
+      pumped();
+      lastPump = lastFullPump;
       if (woken) handle(event);
       controllers.update();
       pump();
@@ -391,6 +392,13 @@ struct SdlPlatform::State {
   }
   Clock::time_point lastFullPump{};
   std::uint64_t fullPumps = 0;
+  // SDL has just asked the server for its events: nothing read in before is left untaken.
+  void pumped() {
+    lastFullPump = Clock::now();
+    xQuiet = false;
+    xTalkedTo = false;
+    ++fullPumps;
+  }
   bool nothingToPump(Clock::time_point now) const {
     return xQuiet && now - xQuietAt < PUMP_SPACING && now - lastFullPump < SLOW_PUMP &&
            !xEventsQueued(xConnection);
@@ -403,10 +411,7 @@ struct SdlPlatform::State {
       if (force || !nothingToPump(now)) {
         SDL_PumpEvents();
         controllers.update();
-        lastFullPump = Clock::now();
-        xQuiet = false;
-        xTalkedTo = false;
-        ++fullPumps;
+        pumped();
       } else if (controllers.openCount() != 0) {
         controllers.update();
       }
@@ -564,18 +569,18 @@ std::uint32_t SdlPlatform::ticks() {
 }
 
 bool SdlPlatform::State::sleepWatchingX(Clock::time_point until) {
-  const auto now = Clock::now();
   if (xConnection.fd < 0) {
     std::this_thread::sleep_until(until);
     return false;
   }
-  if (now - lastFullPump < XWAKE_GAP) {
+  if (Clock::now() - lastFullPump < XWAKE_GAP) {
     std::this_thread::sleep_until(std::min(until, lastFullPump + XWAKE_GAP));
     return false;
   }
   // Events read in by a reply since the last pump would not wake poll(): they are taken first.
   if (xTalkedTo) pump(true);
-  const auto nanoseconds = std::chrono::duration_cast<std::chrono::nanoseconds>(until - now).count();
+  const auto nanoseconds = std::max<std::int64_t>(
+      0, std::chrono::duration_cast<std::chrono::nanoseconds>(until - Clock::now()).count());
   const timespec timeout{static_cast<time_t>(nanoseconds / 1000000000),
                          static_cast<long>(nanoseconds % 1000000000)};
   pollfd connection{xConnection.fd, POLLIN, 0};
@@ -585,6 +590,9 @@ bool SdlPlatform::State::sleepWatchingX(Clock::time_point until) {
     xQuietAt = Clock::now();
     return false;
   }
+  // poll() itself failed (not a signal): the waits go back to plain sleeps and every pump asks the
+  // server, as without X11.
+  if (ready < 0 && errno != EINTR) xConnection = {};
   // The server sent something, a signal came, or the descriptor broke: a full pump sorts it out.
   return true;
 }
