@@ -78,5 +78,5 @@ for ((w = 1; w <= workers; w++)); do
   [ $rc = 0 ] || { echo "fuzz_$target worker $w FAILED; see $log"; status=1; }
 done
 echo "fuzz_$target: $total CPU-s in all; corpus $(find "$corpus" -type f | wc -l) files," \
-  "$(du -sk "$corpus" | cut -f1) KB on disk"
+  "$(find "$corpus" -type f -printf '%s\n' | awk '{ n += $1 } END { print n + 0 }') bytes"
 exit $status
