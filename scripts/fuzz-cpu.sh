@@ -16,6 +16,12 @@ cd "$(dirname "$0")/.."
 target=${1:?usage: scripts/fuzz-cpu.sh TARGET [CPU_SECONDS] [WORKERS]}
 limit=${2:-3600}
 workers=${3:-1}
+for n in "$limit" "$workers"; do
+  if [[ ! $n =~ ^[1-9][0-9]{0,8}$ ]]; then
+    echo "CPU_SECONDS and WORKERS are whole numbers from 1 to 999999999, not '$n'" >&2
+    exit 2
+  fi
+done
 build=build-fuzz
 bin=$build/bin/fuzz_$target
 if [ ! -x "$bin" ]; then
@@ -35,7 +41,11 @@ for ((w = 1; w <= workers; w++)); do
     >"$build/fuzz/logs/$target.cpu-$w.log" 2>&1 &
   pids+=($!)
 done
-trap 'kill "${pids[@]}" 2>/dev/null' INT TERM
+# Interrupted (Ctrl-C, or a kill of this script): the workers are stopped as at the end of the time, so
+# their stats are still printed. A worker that got the interrupt itself (Ctrl-C reaches the whole process
+# group) exits with libFuzzer's 72, which is never a finding.
+interrupted=0
+trap 'interrupted=1; kill -USR1 "${pids[@]}" 2>/dev/null' INT TERM
 
 # CPU time of one process in seconds, from /proc (utime + stime, fields 14 and 15), or nothing once gone.
 cpu_of() {
@@ -57,7 +67,7 @@ while :; do
     fi
     total=$((total + ${last[$pid]:-0}))
   done
-  [ $alive = 1 ] || break
+  [ $alive = 1 ] && [ $interrupted = 0 ] || break
   if [ $total -ge "$limit" ]; then
     kill -USR1 "${pids[@]}" 2>/dev/null
     break
@@ -75,7 +85,13 @@ for ((w = 1; w <= workers; w++)); do
     "$log" | sed 's/^stat:://; s/: */=/' | tr '\n' ' ')
   echo "fuzz_$target worker $w: exit $rc, cpu ${last[$pid]:-0} s, wall $(($(date +%s) - start)) s; $stats"
   grep -E '^#[0-9]+' "$log" | tail -n 1
-  [ $rc = 0 ] || { echo "fuzz_$target worker $w FAILED; see $log"; status=1; }
+  if [ $rc = 72 ] || { [ $interrupted = 1 ] && [ $rc = 0 ]; }; then
+    echo "fuzz_$target worker $w: interrupted before its time was used up"
+    [ $status != 0 ] || status=130
+  elif [ $rc != 0 ]; then
+    echo "fuzz_$target worker $w FAILED; see $log"
+    status=1
+  fi
 done
 echo "fuzz_$target: $total CPU-s in all; corpus $(find "$corpus" -type f | wc -l) files," \
   "$(find "$corpus" -type f -printf '%s\n' | awk '{ n += $1 } END { print n + 0 }') bytes"
