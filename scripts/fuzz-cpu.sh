@@ -34,18 +34,21 @@ mkdir -p "$corpus" "$artifacts" "$build/fuzz/logs"
 
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+# Interrupted (Ctrl-C, or a kill of this script): the workers are stopped as at the end of the time, so
+# their stats are still printed. The trap is set before any worker starts, so an interrupt while they
+# are being started stops the ones already running and starts no more. A worker that got the interrupt
+# itself (Ctrl-C reaches the whole process group) exits with libFuzzer's 72, or, if it came before
+# libFuzzer set up its handlers, dies of the signal (130 for SIGINT, 138 for SIGUSR1); none of these is a
+# finding.
 pids=()
-for ((w = 1; w <= workers; w++)); do
+interrupted=0
+trap 'interrupted=1; [ ${#pids[@]} = 0 ] || kill -USR1 "${pids[@]}" 2>/dev/null' INT TERM
+for ((w = 1; w <= workers && interrupted == 0; w++)); do
   nice -n 19 "$bin" -max_total_time=1000000 -timeout="${FUZZ_TIMEOUT:-30}" -rss_limit_mb=2048 \
     -print_final_stats=1 -artifact_prefix="$artifacts/" "$corpus" "$build/fuzz/seeds/$target" \
     >"$build/fuzz/logs/$target.cpu-$w.log" 2>&1 &
   pids+=($!)
 done
-# Interrupted (Ctrl-C, or a kill of this script): the workers are stopped as at the end of the time, so
-# their stats are still printed. A worker that got the interrupt itself (Ctrl-C reaches the whole process
-# group) exits with libFuzzer's 72, which is never a finding.
-interrupted=0
-trap 'interrupted=1; kill -USR1 "${pids[@]}" 2>/dev/null' INT TERM
 
 # CPU time of one process in seconds, from /proc (utime + stime, fields 14 and 15), or nothing once gone.
 cpu_of() {
@@ -76,16 +79,20 @@ while :; do
 done
 
 status=0
-for ((w = 1; w <= workers; w++)); do
+for ((w = 1; w <= ${#pids[@]}; w++)); do
   pid=${pids[w - 1]}
-  wait "$pid"
-  rc=$?
+  # An interrupt during wait makes it return early with the worker still running: wait again.
+  while :; do
+    wait "$pid"
+    rc=$?
+    kill -0 "$pid" 2>/dev/null || break
+  done
   log=$build/fuzz/logs/$target.cpu-$w.log
   stats=$(grep -E '^stat::(number_of_executed_units|average_exec_per_sec|new_units_added|peak_rss_mb)' \
     "$log" | sed 's/^stat:://; s/: */=/' | tr '\n' ' ')
   echo "fuzz_$target worker $w: exit $rc, cpu ${last[$pid]:-0} s, wall $(($(date +%s) - start)) s; $stats"
   grep -E '^#[0-9]+' "$log" | tail -n 1
-  if [ $rc = 72 ] || { [ $interrupted = 1 ] && [ $rc = 0 ]; }; then
+  if [ $rc = 72 ] || { [ $interrupted = 1 ] && [[ $rc =~ ^(0|130|138)$ ]]; }; then
     echo "fuzz_$target worker $w: interrupted before its time was used up"
     [ $status != 0 ] || status=130
   elif [ $rc != 0 ]; then
@@ -93,6 +100,7 @@ for ((w = 1; w <= workers; w++)); do
     status=1
   fi
 done
+[ $interrupted = 0 ] || [ $status != 0 ] || status=130
 echo "fuzz_$target: $total CPU-s in all; corpus $(find "$corpus" -type f | wc -l) files," \
   "$(find "$corpus" -type f -printf '%s\n' | awk '{ n += $1 } END { print n + 0 }') bytes"
 exit $status
