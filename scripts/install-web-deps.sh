@@ -12,20 +12,7 @@ fi
 # Debian's npm, unless a Node.js that carries its own npm is installed already.
 command -v npm >/dev/null 2>&1 || packages+=(npm)
 
-missing=()
-for p in "${packages[@]}"; do
-  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
-    missing+=("$p")
-  fi
-done
-if [ ${#missing[@]} -gt 0 ]; then
-  echo "Installing: ${missing[*]}"
-  sudo=""
-  [ "$(id -u)" -eq 0 ] || sudo="sudo"
-  export DEBIAN_FRONTEND=noninteractive
-  $sudo apt-get update -q
-  $sudo apt-get install -y -q --no-install-recommends "${missing[@]}"
-fi
+bash scripts/install-missing.sh "${packages[@]}"
 
 if [ "${1:-}" = "--test" ] && [ ! -d tests/web/node_modules/playwright-core ]; then
   # playwright-core drives the installed chromium; it never downloads a browser of its own.
