@@ -45,7 +45,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   Sprite sprite;
   if (createSprite(sprite, 0, 0, width, height, 2, SPRITE_VISIBLE, 0, 0, 8)) {
     loadSpriteFrame(sprite, bitmap, 0, cx, cy, mode);
-    loadSpriteFrame(sprite, bitmap, 1, cx + 1, cy, 0);
+    loadSpriteFrame(sprite, bitmap, 1, cx + 1, cy, IMAGE_CELL_MODE);
   }
   return 0;
 }

@@ -83,7 +83,7 @@ struct FrameScene {
     for (std::size_t i = 0; i < picture.pixels.size(); ++i)
       picture.pixels[i] = static_cast<std::uint8_t>(i * 31 / 7);
     createImage(background, 0, 0, WIDTH, HEIGHT, 8);
-    loadImage(background, picture, 0, 0, 1);
+    loadImage(background, picture, 0, 0, IMAGE_PIXEL_MODE);
 
     // A round figure on a transparent square, as the unit sheets hold.
     BitmapFile sheet;
@@ -101,7 +101,7 @@ struct FrameScene {
       Sprite& s = sprites[static_cast<std::size_t>(i)];
       createSprite(s, 38 * (1 + i % 10) - 30, 38 * (1 + i / 10 * 3) + 58, SPRITE_SIDE, SPRITE_SIDE, 32,
                    SPRITE_VISIBLE | SPRITE_SINGLE_FRAME, DDSCAPS_SYSTEMMEMORY, 0, 8);
-      loadSpriteFrame(s, sheet, 0, 0, 0, 1);
+      loadSpriteFrame(s, sheet, 0, 0, 0, IMAGE_PIXEL_MODE);
     }
     ready = host.textRasterizer() != nullptr;
   }
@@ -113,7 +113,7 @@ struct FrameScene {
   void frame() {
     fillSurface(backBuffer, 0);
     std::uint8_t* memory = lockBackBuffer();
-    drawImage(background, memory, backBufferPitch, 0);
+    drawImage(background, memory, backBufferPitch, IMAGE_OPAQUE);
     unlockBackBuffer();
     for (Sprite& s : sprites) drawSprite(s, backBuffer);
     static const char* const lines[TEXT_LINES] = {"Aldric's turn", "HP 45/60",     "SP 12/20", "Attack 17",

@@ -9,7 +9,6 @@
 namespace varnholt::app {
 namespace {
 
-constexpr int kCellMode = 0;  // loadImage: a cell of a sheet
 constexpr int kButtonY = 500;
 constexpr int kStatusPanelX = 400;
 constexpr int kStatusPanelY = 200;
@@ -30,7 +29,7 @@ void Game::drawCommandBar() {
       const pictures::SheetCell& cell = pictures::buttons::cell(i);
       BitmapImage& button = bar.buttons[static_cast<std::size_t>(i)];
       createImage(button, 100 * i, kButtonY, cell.width, cell.height, 8);
-      loadImage(button, bitmapFile, cell.column, cell.row, kCellMode);
+      loadImage(button, bitmapFile, cell.column, cell.row, IMAGE_CELL_MODE);
     }
     bar.fileHeader = bitmapFile.fileHeader;
     bar.infoHeader = bitmapFile.infoHeader;
@@ -45,7 +44,7 @@ void Game::drawCommandBar() {
   }
   setPalette(bitmapFile.palette);
   std::uint8_t* memory = lockBackBuffer();
-  for (const BitmapImage& button : bar.buttons) drawImage(button, memory, backBufferPitch, 1);
+  for (const BitmapImage& button : bar.buttons) drawImage(button, memory, backBufferPitch, IMAGE_TRANSPARENT);
   unlockBackBuffer();
   destroyImage(flow_.scratchImage);
 }

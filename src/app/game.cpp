@@ -11,8 +11,6 @@ namespace {
 
 using pictures::kScreenHeight;
 using pictures::kScreenWidth;
-constexpr int kPixelMode = 1;
-constexpr int kCellMode = 0;
 
 constexpr std::uint32_t kSplashWaits[3] = {10000, 20000, 30000};
 constexpr int kCursorFrameSurfaces = 32;
@@ -68,7 +66,7 @@ int Game::gameInit() {
   if (loadBitmapFile(bitmapFile, pictures::cursors::kFile)) {
     const auto& cells = pictures::cursors::kFrameCells;
     for (int frame = 0; frame < static_cast<int>(cells.size()); ++frame)
-      loadSpriteFrame(cursor, bitmapFile, frame, cells[frame], 0, kCellMode);
+      loadSpriteFrame(cursor, bitmapFile, frame, cells[frame], 0, IMAGE_CELL_MODE);
     unloadBitmapFile(bitmapFile);
   }
   cursor.currentFrame = 2;
@@ -126,14 +124,14 @@ bool Game::loadBackground(const char* file, bool setPicturePalette) {
   if (setPicturePalette) setPalette(bitmapFile.palette);
   destroyImage(flow_.backgroundImage);
   createImage(flow_.backgroundImage, 0, 0, kScreenWidth, kScreenHeight, 8);
-  loadImage(flow_.backgroundImage, bitmapFile, 0, 0, kPixelMode);
+  loadImage(flow_.backgroundImage, bitmapFile, 0, 0, IMAGE_PIXEL_MODE);
   unloadBitmapFile(bitmapFile);
   return true;
 }
 
 void Game::drawBackground(bool transparent) {
   std::uint8_t* memory = lockBackBuffer();
-  drawImage(flow_.backgroundImage, memory, backBufferPitch, transparent ? 1 : 0);
+  drawImage(flow_.backgroundImage, memory, backBufferPitch, transparent ? IMAGE_TRANSPARENT : IMAGE_OPAQUE);
   unlockBackBuffer();
 }
 
@@ -149,9 +147,9 @@ void Game::showResultPicture(const char* file) {
     const pictures::SheetCell& cell = pictures::kResultCell;
     createImage(flow_.scratchImage, 0, 0, cell.width, cell.height, 8);
     // Cell (0, 0) starts at pixel (1, 1); what lies beyond the file's edge stays index 0 (transparent).
-    loadImage(flow_.scratchImage, bitmapFile, cell.column, cell.row, kCellMode);
+    loadImage(flow_.scratchImage, bitmapFile, cell.column, cell.row, IMAGE_CELL_MODE);
     std::uint8_t* memory = lockBackBuffer();
-    drawImage(flow_.scratchImage, memory, backBufferPitch, 1);
+    drawImage(flow_.scratchImage, memory, backBufferPitch, IMAGE_TRANSPARENT);
     unlockBackBuffer();
     unloadBitmapFile(bitmapFile);
   }
@@ -162,9 +160,9 @@ void Game::showResultPicture(const char* file) {
 void Game::drawPictureCell(const BitmapFile& picture, const pictures::SheetCell& cell, int x, int y) {
   destroyImage(flow_.scratchImage);
   createImage(flow_.scratchImage, x, y, cell.width, cell.height, 8);
-  loadImage(flow_.scratchImage, picture, cell.column, cell.row, kCellMode);
+  loadImage(flow_.scratchImage, picture, cell.column, cell.row, IMAGE_CELL_MODE);
   std::uint8_t* memory = lockBackBuffer();
-  drawImage(flow_.scratchImage, memory, backBufferPitch, 1);
+  drawImage(flow_.scratchImage, memory, backBufferPitch, IMAGE_TRANSPARENT);
   unlockBackBuffer();
 }
 

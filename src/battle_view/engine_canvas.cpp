@@ -47,7 +47,7 @@ BitmapImage& EngineCanvas::cellImage(const char* file, int cellWidth, int cellHe
   cell.lastUse = uses_;
   createImage(cell.image, 0, 0, cellWidth, cellHeight, 8);
   if (loadBitmapFile(bitmapFile, file) == 1) {
-    loadImage(cell.image, bitmapFile, cellColumn, cellRow, 0);
+    loadImage(cell.image, bitmapFile, cellColumn, cellRow, IMAGE_CELL_MODE);
     unloadBitmapFile(bitmapFile);
   }
   cells_.push_back(std::move(cell));
@@ -60,7 +60,7 @@ void EngineCanvas::drawSheetCell(const char* file, int cellWidth, int cellHeight
   image.x = x;
   image.y = y;
   lockBackBuffer();
-  drawImage(image, backBufferMemory, backBufferPitch, 1);
+  drawImage(image, backBufferMemory, backBufferPitch, IMAGE_TRANSPARENT);
   unlockBackBuffer();
 }
 

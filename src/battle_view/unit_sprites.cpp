@@ -29,7 +29,7 @@ int BattleView::createEffectSprites(Battle& battle) {
   createFrames(sword, swings::kCellWidth, swings::kCellHeight, kEffectAttributes);
   loadBitmapFile(bitmapFile, swings::kFile);
   for (int f = 0; f < swings::kRows * swings::kFrames; ++f)
-    loadSpriteFrame(sword, bitmapFile, f, f % swings::kFrames, f / swings::kFrames, 0);
+    loadSpriteFrame(sword, bitmapFile, f, f % swings::kFrames, f / swings::kFrames, IMAGE_CELL_MODE);
   unloadBitmapFile(bitmapFile);
   setSpritePosition(sword, 0, 0);
   hideSprite(sword);
@@ -50,11 +50,11 @@ int BattleView::createEffectSprites(Battle& battle) {
   int missFrames[hits::kMissFrames];
   for (int k = 0; k < hits::kHitFrames; ++k) {
     hitFrames[k] = k;
-    loadSpriteFrame(hit, bitmapFile, hitFrames[k], k, hits::kHitRow, 0);
+    loadSpriteFrame(hit, bitmapFile, hitFrames[k], k, hits::kHitRow, IMAGE_CELL_MODE);
   }
   for (int k = 0; k < hits::kMissFrames; ++k) {
     missFrames[k] = hits::kHitFrames + k;
-    loadSpriteFrame(hit, bitmapFile, missFrames[k], k, hits::kMissRow, 0);
+    loadSpriteFrame(hit, bitmapFile, missFrames[k], k, hits::kMissRow, IMAGE_CELL_MODE);
   }
   unloadBitmapFile(bitmapFile);
   setSpritePosition(hit, 0, 0);
@@ -73,7 +73,7 @@ void BattleView::createUnitSprite(Sprite& sprite, const Character& combatant) {
   loadBitmapFile(bitmapFile, combatant.pictureFile);
   for (int f = 0; f < characters::kFacings; ++f) {
     const pictures::SheetCell cell = characters::facing(f);
-    loadSpriteFrame(sprite, bitmapFile, f, cell.column, cell.row, 0);
+    loadSpriteFrame(sprite, bitmapFile, f, cell.column, cell.row, IMAGE_CELL_MODE);
   }
   unloadBitmapFile(bitmapFile);
 }

@@ -59,6 +59,17 @@ struct BitmapFile {
 
 inline constexpr int IMAGE_LOADED = 0x80;
 
+// How loadImage, loadSpriteFrame and copyPictureCell read (cx, cy): IMAGE_CELL_MODE takes cell (cx, cy)
+// of a sheet of cells of the destination's size, separated and surrounded by one-pixel lines (the
+// corner is cx * (width + 1) + 1, cy * (height + 1) + 1); IMAGE_PIXEL_MODE takes the rectangle whose
+// corner is the pixel (cx, cy) itself.
+inline constexpr int IMAGE_CELL_MODE = 0;
+inline constexpr int IMAGE_PIXEL_MODE = 1;
+// drawImage's transparent flag: IMAGE_OPAQUE copies every byte, IMAGE_TRANSPARENT leaves the destination
+// where the image has index 0.
+inline constexpr int IMAGE_OPAQUE = 0;
+inline constexpr int IMAGE_TRANSPARENT = 1;
+
 struct BitmapImage {
   int state = 0;  // 1 after createImage, 0 after destroyImage
   int attributes = 0;
@@ -111,9 +122,10 @@ void clearPictureCache();
 int createImage(BitmapImage& image, int x, int y, int width, int height, int bitsPerPixel);
 // Releases the buffer and zeroes the record. 1, or 0 when the image has no buffer.
 int destroyImage(BitmapImage& image);
-// Copies a cell (mode 0: cell (cx, cy) of a sheet of image-sized cells with one-pixel borders) or the
-// rectangle at (cx, cy) (mode 1) of `bitmap` into the image. Only what lies inside the picture is
-// copied; the rest of the image is 0. 1, or 0 when the image has no buffer or the picture no pixels.
+// Copies a cell (IMAGE_CELL_MODE: cell (cx, cy) of a sheet of image-sized cells with one-pixel borders)
+// or the rectangle at (cx, cy) (IMAGE_PIXEL_MODE) of `bitmap` into the image. Only what lies inside the
+// picture is copied; the rest of the image is 0. 1, or 0 when the image has no buffer or the picture no
+// pixels.
 int loadImage(BitmapImage& image, const BitmapFile& bitmap, int cx, int cy, int mode);
 // The copy behind loadImage and loadSpriteFrame: the width x height cell or rectangle of `bitmap` (as
 // loadImage addresses it) into `destination`, rows `pitch` bytes apart, which is cleared first; only what
@@ -121,7 +133,8 @@ int loadImage(BitmapImage& image, const BitmapFile& bitmap, int cx, int cy, int 
 void copyPictureCell(const BitmapFile& bitmap, int cx, int cy, int mode, int width, int height,
                      std::uint8_t* destination, int pitch);
 // Draws the image at its x, y into locked memory whose rows are `pitch` bytes apart, cut to the
-// screenWidth x screenHeight rectangle (and to `pitch`). Transparent: index 0 leaves the destination.
+// screenWidth x screenHeight rectangle (and to `pitch`). IMAGE_TRANSPARENT (any non-zero flag): index 0
+// leaves the destination; IMAGE_OPAQUE copies every byte.
 // 1, or 0 when the image was never loaded or the memory is null.
 int drawImage(const BitmapImage& image, std::uint8_t* memory, int pitch, int transparent);
 // The same into memory of destWidth x destHeight pixels.

@@ -60,8 +60,8 @@ bool imageConsistent(const BitmapImage& image) {
 void copyPictureCell(const BitmapFile& bitmap, int cx, int cy, int mode, int width, int height,
                      std::uint8_t* destination, int pitch) {
   // Cells are width x height with one-pixel lines between and around them.
-  const std::int64_t left = mode == 0 ? cx * (std::int64_t{width} + 1) + 1 : cx;
-  const std::int64_t top = mode == 0 ? cy * (std::int64_t{height} + 1) + 1 : cy;
+  const std::int64_t left = mode == IMAGE_CELL_MODE ? cx * (std::int64_t{width} + 1) + 1 : cx;
+  const std::int64_t top = mode == IMAGE_CELL_MODE ? cy * (std::int64_t{height} + 1) + 1 : cy;
 
   // Pictures are read one byte per pixel with a row stride of biWidth.
   const std::int64_t pictureWidth = std::max<std::int64_t>(bitmap.infoHeader.biWidth, 0);
@@ -84,7 +84,7 @@ void copyPictureCell(const BitmapFile& bitmap, int cx, int cy, int mode, int wid
 
 int loadImage(BitmapImage& image, const BitmapFile& bitmap, int cx, int cy, int mode) {
   if (image.pixels.empty() || !imageConsistent(image) || bitmap.pixels.empty()) return 0;
-  if (mode != 0 && mode != 1) return 0;
+  if (mode != IMAGE_CELL_MODE && mode != IMAGE_PIXEL_MODE) return 0;
   copyPictureCell(bitmap, cx, cy, mode, image.width, image.height, image.pixels.data(), image.width);
   image.attributes |= IMAGE_LOADED;
   image.revision = ++lastImageRevision;

@@ -36,7 +36,7 @@ int createSprite(Sprite& sprite, int x, int y, int width, int height, int frameC
 
 int loadSpriteFrame(Sprite& sprite, const BitmapFile& bitmap, int frame, int cx, int cy, int mode) {
   if (frame < 0 || static_cast<std::size_t>(frame) >= sprite.frames.size()) return 0;
-  if (bitmap.pixels.empty() || (mode != 0 && mode != 1)) return 0;
+  if (bitmap.pixels.empty() || (mode != IMAGE_CELL_MODE && mode != IMAGE_PIXEL_MODE)) return 0;
   Surface& surface = sprite.frames[static_cast<std::size_t>(frame)];
   if (surface.locked) return 0;
   copyPictureCell(bitmap, cx, cy, mode, surface.width, surface.height, surface.pixels.data(), surface.pitch);

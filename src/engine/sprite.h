@@ -60,9 +60,9 @@ struct ClipBounds {
 // size outside 1 to 8192.
 int createSprite(Sprite& sprite, int x, int y, int width, int height, int frameCount, int attributes,
                  int memoryFlags, int colorKey, int bitsPerPixel);
-// Copies cell (cx, cy) (mode 0; cells of the sprite's size with one-pixel borders) or the rectangle at
-// (cx, cy) (mode 1) of `bitmap` into frame `frame`; only what lies inside the picture, the rest 0.
-// 0 for a frame that does not exist or a picture without pixels.
+// Copies cell (cx, cy) (IMAGE_CELL_MODE; cells of the sprite's size with one-pixel borders) or the
+// rectangle at (cx, cy) (IMAGE_PIXEL_MODE) of `bitmap` into frame `frame`; only what lies inside the picture,
+// the rest 0. 0 for a frame that does not exist or a picture without pixels.
 int loadSpriteFrame(Sprite& sprite, const BitmapFile& bitmap, int frame, int cx, int cy, int mode);
 // Stores a copy of the `count` frame indices as sequence `slot`, ended by -1. 0 for a slot outside 0 to
 // 15 or a negative count.

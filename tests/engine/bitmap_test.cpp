@@ -238,25 +238,25 @@ TEST_F(BitmapTest, ImagesCopyCellsOrRectanglesAndOnlyWhatLiesInsideThePicture) {
   const BitmapFile sheet = patternPicture(200, 120);
   BitmapImage image;
   ASSERT_EQ(createImage(image, 0, 0, 56, 56, 8), 1);
-  ASSERT_EQ(loadImage(image, sheet, 2, 1, 0), 1);
+  ASSERT_EQ(loadImage(image, sheet, 2, 1, IMAGE_CELL_MODE), 1);
   EXPECT_EQ(image.pixels[0], static_cast<std::uint8_t>(115 + 3 * 58));
   EXPECT_EQ(image.pixels[55 * 56 + 55], static_cast<std::uint8_t>(170 + 3 * 113));
   EXPECT_TRUE(image.attributes & IMAGE_LOADED);
-  ASSERT_EQ(loadImage(image, sheet, 0, 0, 1), 1);
+  ASSERT_EQ(loadImage(image, sheet, 0, 0, IMAGE_PIXEL_MODE), 1);
   EXPECT_EQ(image.pixels[56 + 1], 1 + 3);
 
   // The cell reaching past the right and bottom edges: the outside part is 0.
-  ASSERT_EQ(loadImage(image, sheet, 180, 100, 1), 1);
+  ASSERT_EQ(loadImage(image, sheet, 180, 100, IMAGE_PIXEL_MODE), 1);
   EXPECT_EQ(image.pixels[0], static_cast<std::uint8_t>(180 + 300));
   EXPECT_EQ(image.pixels[19 * 56 + 19], static_cast<std::uint8_t>(199 + 3 * 119));
   EXPECT_EQ(image.pixels[19 * 56 + 20], 0);
   EXPECT_EQ(image.pixels[20 * 56], 0);
-  ASSERT_EQ(loadImage(image, sheet, -1000, 5, 1), 1);
+  ASSERT_EQ(loadImage(image, sheet, -1000, 5, IMAGE_PIXEL_MODE), 1);
   for (std::uint8_t p : image.pixels) ASSERT_EQ(p, 0);
 
-  EXPECT_EQ(loadImage(image, BitmapFile{}, 0, 0, 0), 0);
+  EXPECT_EQ(loadImage(image, BitmapFile{}, 0, 0, IMAGE_CELL_MODE), 0);
   BitmapImage never;
-  EXPECT_EQ(loadImage(never, sheet, 0, 0, 0), 0);
+  EXPECT_EQ(loadImage(never, sheet, 0, 0, IMAGE_CELL_MODE), 0);
   EXPECT_EQ(createImage(never, 0, 0, 0, 5, 8), 0);
   EXPECT_EQ(createImage(never, 0, 0, 5, 5, 16), 0);
 }
@@ -270,16 +270,16 @@ TEST_F(BitmapTest, DrawingIsOpaqueOrSkipsZeroAndStaysInsideTheDestination) {
   ASSERT_EQ(createImage(image, 1, 1, 4, 2, 8), 1);
 
   std::vector<std::uint8_t> screen(8 * 6, 9);
-  EXPECT_EQ(drawImage(image, screen.data(), 8, 1, 8, 6), 0);  // created, not loaded
+  EXPECT_EQ(drawImage(image, screen.data(), 8, IMAGE_TRANSPARENT, 8, 6), 0);  // created, not loaded
   for (std::uint8_t p : screen) ASSERT_EQ(p, 9);
-  ASSERT_EQ(loadImage(image, picture, 0, 0, 1), 1);
+  ASSERT_EQ(loadImage(image, picture, 0, 0, IMAGE_PIXEL_MODE), 1);
 
-  ASSERT_EQ(drawImage(image, screen.data(), 8, 1, 8, 6), 1);
+  ASSERT_EQ(drawImage(image, screen.data(), 8, IMAGE_TRANSPARENT, 8, 6), 1);
   EXPECT_EQ(screen[1 * 8 + 1], 9);
   EXPECT_EQ(screen[1 * 8 + 2], 7);
   EXPECT_EQ(screen[2 * 8 + 1], 7);
   EXPECT_EQ(screen[2 * 8 + 2], 9);
-  ASSERT_EQ(drawImage(image, screen.data(), 8, 0, 8, 6), 1);
+  ASSERT_EQ(drawImage(image, screen.data(), 8, IMAGE_OPAQUE, 8, 6), 1);
   EXPECT_EQ(screen[1 * 8 + 1], 0);
 
   // Partly off every edge: only the inside is written (the buffer is exactly the destination).
@@ -287,16 +287,16 @@ TEST_F(BitmapTest, DrawingIsOpaqueOrSkipsZeroAndStaysInsideTheDestination) {
     image.x = x;
     image.y = y;
     std::vector<std::uint8_t> small(8 * 6, 9);
-    ASSERT_EQ(drawImage(image, small.data(), 8, 0, 8, 6), 1);
+    ASSERT_EQ(drawImage(image, small.data(), 8, IMAGE_OPAQUE, 8, 6), 1);
   }
   image.x = 6;
   image.y = 5;
   std::vector<std::uint8_t> corner(8 * 6, 9);
-  drawImage(image, corner.data(), 8, 0, 8, 6);
+  drawImage(image, corner.data(), 8, IMAGE_OPAQUE, 8, 6);
   EXPECT_EQ(corner[5 * 8 + 6], 0);
   EXPECT_EQ(corner[5 * 8 + 7], 7);
   EXPECT_EQ(std::count(corner.begin(), corner.end(), 9), 8 * 6 - 2);
-  EXPECT_EQ(drawImage(image, nullptr, 8, 0), 0);
+  EXPECT_EQ(drawImage(image, nullptr, 8, IMAGE_OPAQUE), 0);
 
   EXPECT_EQ(destroyImage(image), 1);
   EXPECT_EQ(image.state, 0);
@@ -310,11 +310,11 @@ TEST_F(BitmapTest, PictureDrawnIntoTheLockedBackBufferIsPresentedWithItsPalette)
   ASSERT_EQ(setPalette(picture.palette), 1);
   BitmapImage background;
   ASSERT_EQ(createImage(background, 0, 0, 16, 8, 8), 1);
-  ASSERT_EQ(loadImage(background, picture, 0, 0, 1), 1);
+  ASSERT_EQ(loadImage(background, picture, 0, 0, IMAGE_PIXEL_MODE), 1);
   // Drawn at an offset: the default destination is the screen, so the overhang is cut.
   background.x = 4;
   std::uint8_t* memory = lockBackBuffer();
-  ASSERT_EQ(drawImage(background, memory, backBufferPitch, 0), 1);
+  ASSERT_EQ(drawImage(background, memory, backBufferPitch, IMAGE_OPAQUE), 1);
   unlockBackBuffer();
   ASSERT_EQ(flipDisplay(), 1);
   EXPECT_EQ(fake.lastPixels[2 * 16 + 4], 6);

@@ -42,9 +42,9 @@ TEST_F(ChangeNotesTest, PartialRedrawsGiveTheFullPictureAndPresentsNameEveryChan
     if (frame == 200) background.x = -3;
     if (frame == 201) background.x = 0;
     std::uint8_t* memory = lockBackBuffer();
-    drawImage(base, memory, backBufferPitch, 0);
+    drawImage(base, memory, backBufferPitch, IMAGE_OPAQUE);
     unlockBackBuffer();
-    drawImage(base, reference->pixels.data(), reference->pitch, 0, 800, 600);
+    drawImage(base, reference->pixels.data(), reference->pitch, IMAGE_OPAQUE, 800, 600);
 
     const int draws = frame % 5 == 0 ? pick(0, 200) : pick(0, 12);
     for (int d = 0; d < draws; ++d) {
@@ -72,7 +72,7 @@ TEST_F(ChangeNotesTest, PartialRedrawsGiveTheFullPictureAndPresentsNameEveryChan
         default: {
           marker.x = x;
           marker.y = y;
-          const int transparent = pick(0, 1);
+          const int transparent = pick(IMAGE_OPAQUE, IMAGE_TRANSPARENT);
           memory = lockBackBuffer();
           drawImage(marker, memory, backBufferPitch, transparent);
           unlockBackBuffer();

@@ -199,20 +199,20 @@ TEST_F(SpriteTest, FramesComeFromSheetCellsAndOnlyFromInsideThePicture) {
     for (int x = 0; x < 240; ++x) sheet.pixels.push_back(static_cast<std::uint8_t>(x ^ y));
   }
   Sprite sprite = makeSprite(0, 3, 56, 40);
-  ASSERT_EQ(loadSpriteFrame(sprite, sheet, 1, 3, 0, 0), 1);
+  ASSERT_EQ(loadSpriteFrame(sprite, sheet, 1, 3, 0, IMAGE_CELL_MODE), 1);
   const Surface& frame = sprite.frames[1];
   EXPECT_EQ(frame.pixels[0], 172 ^ 1);
   EXPECT_EQ(frame.pixels[39 * frame.pitch + 55], 227 ^ 40);
   EXPECT_TRUE(sprite.attributes & SPRITE_LOADED);
 
-  ASSERT_EQ(loadSpriteFrame(sprite, sheet, 2, 200, 20, 1), 1);
+  ASSERT_EQ(loadSpriteFrame(sprite, sheet, 2, 200, 20, IMAGE_PIXEL_MODE), 1);
   EXPECT_EQ(sprite.frames[2].pixels[29 * frame.pitch + 39], 239 ^ 49);
   EXPECT_EQ(sprite.frames[2].pixels[29 * frame.pitch + 40], 0);
   EXPECT_EQ(sprite.frames[2].pixels[30 * frame.pitch], 0);
 
-  EXPECT_EQ(loadSpriteFrame(sprite, sheet, 3, 0, 0, 0), 0);
-  EXPECT_EQ(loadSpriteFrame(sprite, sheet, -1, 0, 0, 0), 0);
-  EXPECT_EQ(loadSpriteFrame(sprite, BitmapFile{}, 0, 0, 0, 0), 0);
+  EXPECT_EQ(loadSpriteFrame(sprite, sheet, 3, 0, 0, IMAGE_CELL_MODE), 0);
+  EXPECT_EQ(loadSpriteFrame(sprite, sheet, -1, 0, 0, IMAGE_CELL_MODE), 0);
+  EXPECT_EQ(loadSpriteFrame(sprite, BitmapFile{}, 0, 0, 0, IMAGE_CELL_MODE), 0);
 }
 
 TEST_F(SpriteTest, CreatingAgainReleasesEarlierFramesAndSequences) {

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "app/press_keys.h"
+#include "platform/sdl/sdl_parts.h"
 #include "platform/sdl/sdl_platform.h"
 
 namespace varnholt::platform {
@@ -242,9 +243,9 @@ TEST_F(SdlControllerInput, ThePressModeSeesEachControllerPressOnceAndRepeatsAHel
 
   // A tap between two looks is seen once all the same.
   pad.button(SDL_CONTROLLER_BUTTON_A, true);
-  platform.pumpEvents();
+  platform.parts().pump.pump(true);
   pad.button(SDL_CONTROLLER_BUTTON_A, false);
-  platform.pumpEvents();
+  platform.parts().pump.pump(true);
   EXPECT_EQ(keysDown(press), Keys{DIK_RETURN});
   EXPECT_EQ(keysDown(press), Keys{});
 

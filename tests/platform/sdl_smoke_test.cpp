@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/sdl/sdl_parts.h"
 #include "x11_window_view.h"
 
 namespace varnholt::platform {
@@ -64,9 +65,11 @@ void pushKey(Uint32 type, SDL_Scancode scancode, Uint16 modifiers = KMOD_NONE) {
 
 // The test picture's landmarks, relative to its top-left corner on screen: the yellow edge, the red
 // and blue bars, the light lower part, and black just outside it.
-void expectPictureAt(const SdlPlatform& platform, int left, int top, const char* where) {
+void expectPictureAt(SdlPlatform& platform, int left, int top, const char* where) {
   SCOPED_TRACE(where);
-  const auto at = [&](int x, int y) { return xWindowPixel(platform.windowId(), left + x, top + y); };
+  const auto at = [&](int x, int y) {
+    return xWindowPixel(platform.parts().presenter.windowId(), left + x, top + y);
+  };
   EXPECT_EQ(at(1, 1), 0xE6C83Cu);
   EXPECT_EQ(at(100, 100), 0xC82828u);
   EXPECT_EQ(at(700, 100), 0x3250DCu);
@@ -86,7 +89,7 @@ bool snapshotHas(SdlPlatform& platform, int code) {
 TEST(SdlSmoke, OpensFullScreenPresentsAndCloses) {
   SdlPlatform platform;
   ASSERT_TRUE(platform.openWindow("Varnholt", WIDTH, HEIGHT)) << platform.lastError();
-  EXPECT_TRUE(platform.fullscreen());
+  EXPECT_TRUE(platform.parts().presenter.fullscreen());
   platform.hideMousePointer();
   EXPECT_EQ(SDL_ShowCursor(SDL_QUERY), SDL_DISABLE);
 
@@ -95,10 +98,10 @@ TEST(SdlSmoke, OpensFullScreenPresentsAndCloses) {
   TestPicture picture(font);
   ASSERT_TRUE(platform.present(picture.frame())) << platform.lastError();
   ASSERT_TRUE(platform.present(picture.frame()));
-  EXPECT_EQ(platform.paletteLookupBuilds(), 1u);
+  EXPECT_EQ(platform.parts().presenter.paletteLookupBuilds(), 1u);
   picture.palette[1].red = 90;
   ASSERT_TRUE(platform.present(picture.frame()));
-  EXPECT_EQ(platform.paletteLookupBuilds(), 2u);
+  EXPECT_EQ(platform.parts().presenter.paletteLookupBuilds(), 2u);
 
   if (const char* hold = std::getenv("VARNHOLT_SMOKE_HOLD_MS"); hold != nullptr) {
     platform.waitUntil(platform.ticks() + static_cast<std::uint32_t>(std::atoi(hold)));
@@ -112,7 +115,7 @@ TEST(SdlSmoke, FullScreenCoversTheScreenEvenWithoutAWindowManager) {
   SdlPlatform platform;
   ASSERT_TRUE(platform.openWindow("Varnholt", WIDTH, HEIGHT)) << platform.lastError();
   if (std::string(SDL_GetCurrentVideoDriver()) != "x11") GTEST_SKIP() << "not an X11 window";
-  ASSERT_TRUE(xWindowGeometry(platform.windowId()).has_value()) << SDL_GetError();
+  ASSERT_TRUE(xWindowGeometry(platform.parts().presenter.windowId()).has_value()) << SDL_GetError();
   SDL_Rect screen{};
   ASSERT_EQ(SDL_GetDisplayBounds(0, &screen), 0) << SDL_GetError();
   ASSERT_GE(screen.w, WIDTH);
@@ -125,7 +128,7 @@ TEST(SdlSmoke, FullScreenCoversTheScreenEvenWithoutAWindowManager) {
 
   const TestPicture picture(nullptr);
   ASSERT_TRUE(platform.present(picture.frame()));
-  const XWindowGeometry full = xWindowGeometry(platform.windowId()).value();
+  const XWindowGeometry full = xWindowGeometry(platform.parts().presenter.windowId()).value();
   EXPECT_EQ(full.x, screen.x);
   EXPECT_EQ(full.y, screen.y);
   EXPECT_EQ(full.width, screen.w);
@@ -133,13 +136,13 @@ TEST(SdlSmoke, FullScreenCoversTheScreenEvenWithoutAWindowManager) {
   if (scale == 1) expectPictureAt(platform, left, top, "full screen");
 
   // Each switch repaints from the picture already uploaded: the game need not present again.
-  platform.toggleFullscreen();
-  const XWindowGeometry window = xWindowGeometry(platform.windowId()).value();
+  platform.parts().presenter.toggleFullscreen();
+  const XWindowGeometry window = xWindowGeometry(platform.parts().presenter.windowId()).value();
   EXPECT_EQ(window.width, WIDTH);
   EXPECT_EQ(window.height, HEIGHT);
   expectPictureAt(platform, 0, 0, "windowed");
-  platform.toggleFullscreen();
-  EXPECT_EQ(xWindowGeometry(platform.windowId()).value().width, screen.w);
+  platform.parts().presenter.toggleFullscreen();
+  EXPECT_EQ(xWindowGeometry(platform.parts().presenter.windowId()).value().width, screen.w);
   if (scale == 1) expectPictureAt(platform, left, top, "full screen again");
   EXPECT_EQ(platform.frameUploads(), 1u);
 }
@@ -165,7 +168,7 @@ TEST(SdlSmoke, OnlyAChangedPictureIsConvertedAndUploaded) {
   ASSERT_TRUE(platform.openWindow("Varnholt", WIDTH, HEIGHT)) << platform.lastError();
   ASSERT_TRUE(platform.present(picture.frame()));
   EXPECT_EQ(platform.frameUploads(), 4u);
-  if (xWindowGeometry(platform.windowId())) expectPictureAt(platform, 0, 0, "reopened");
+  if (xWindowGeometry(platform.parts().presenter.windowId())) expectPictureAt(platform, 0, 0, "reopened");
 }
 
 TEST(SdlSmoke, APollingScreenSleepsOnItsPresentsYetSeesEveryKeyAndKeepsThePictureShown) {
@@ -202,7 +205,7 @@ TEST(SdlSmoke, APollingScreenSleepsOnItsPresentsYetSeesEveryKeyAndKeepsThePictur
 TEST(SdlSmoke, KeysReachTheSnapshotAndTheDirectTest) {
   SdlPlatform platform(SdlOptions{true});
   ASSERT_TRUE(platform.openWindow("Varnholt", WIDTH, HEIGHT)) << platform.lastError();
-  EXPECT_FALSE(platform.fullscreen());
+  EXPECT_FALSE(platform.parts().presenter.fullscreen());
 
   pushKey(SDL_KEYDOWN, SDL_SCANCODE_UP);
   pushKey(SDL_KEYDOWN, SDL_SCANCODE_ESCAPE);
@@ -236,7 +239,7 @@ TEST(SdlSmoke, DisplayModeKeysSwitchAndAltEnterNeverReachesTheGame) {
   pushKey(SDL_KEYDOWN, SDL_SCANCODE_RETURN, KMOD_LALT);
   EXPECT_FALSE(snapshotHas(platform, DIK_RETURN));
   EXPECT_FALSE(platform.isKeyDown(DirectKey::Return));
-  EXPECT_TRUE(platform.fullscreen());
+  EXPECT_TRUE(platform.parts().presenter.fullscreen());
   // Still hidden after Alt is let go, until Enter itself comes up.
   pushKey(SDL_KEYUP, SDL_SCANCODE_LALT);
   EXPECT_FALSE(platform.isKeyDown(DirectKey::Return));
@@ -248,8 +251,8 @@ TEST(SdlSmoke, DisplayModeKeysSwitchAndAltEnterNeverReachesTheGame) {
 
   pushKey(SDL_KEYDOWN, SDL_SCANCODE_F11);
   pushKey(SDL_KEYUP, SDL_SCANCODE_F11);
-  platform.pumpEvents();
-  EXPECT_FALSE(platform.fullscreen());
+  platform.parts().pump.pump(true);
+  EXPECT_FALSE(platform.parts().presenter.fullscreen());
   EXPECT_TRUE(platform.present(picture.frame()));
 
   pushKey(SDL_KEYDOWN, SDL_SCANCODE_F12);
@@ -335,7 +338,7 @@ void idleFrame(SdlPlatform& platform, const Frame& frame) {
 TEST(SdlSmoke, IdleFramesLeaveTheServerAloneYetAKeyFromItIsSeenAtOnce) {
   SdlPlatform platform(SdlOptions{true});
   ASSERT_TRUE(platform.openWindow("Varnholt", WIDTH, HEIGHT)) << platform.lastError();
-  const std::optional<unsigned long> window = xWindowId(platform.windowId());
+  const std::optional<unsigned long> window = xWindowId(platform.parts().presenter.windowId());
   if (!window) GTEST_SKIP() << "not an X11 window";
   if (std::system("command -v xdotool >/dev/null") != 0) GTEST_SKIP() << "xdotool is missing";
   const TestPicture picture(nullptr);

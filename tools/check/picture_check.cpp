@@ -71,7 +71,7 @@ void checkPicture(const std::filesystem::path& folder, const std::string& name,
   std::vector<std::uint8_t> cell;
   for (const pictures::SheetCell& at : use.cells) {
     cell.assign(static_cast<std::size_t>(at.width) * static_cast<std::size_t>(at.height), 0);
-    copyPictureCell(picture, at.column, at.row, 0, at.width, at.height, cell.data(), at.width);
+    copyPictureCell(picture, at.column, at.row, IMAGE_CELL_MODE, at.width, at.height, cell.data(), at.width);
     if (std::all_of(cell.begin(), cell.end(), [](std::uint8_t index) { return index == 0; }))
       report.warn(name, 0, cellLabel(use, at) + " is empty (every pixel transparent)");
   }

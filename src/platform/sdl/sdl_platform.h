@@ -7,7 +7,9 @@
 // window hang; on X11 they sleep watching the server connection, wake when it sends something, and leave it
 // unasked after a quiet sleep. Presenting the picture already on screen does nothing, and the window repaints
 // itself from the last one when the desktop asks, so an idle screen costs almost no processor time.
-// Game controllers hold keys beside the keyboard's (sdl_controllers.h).
+// Game controllers hold keys beside the keyboard's (sdl_controllers.h). SdlPlatform is the clock, the
+// waits and the composition of three parts: the key state (sdl_keys.h), the presenter (sdl_presenter.h)
+// and the event pump (sdl_event_pump.h).
 
 #include <array>
 #include <cstdint>
@@ -18,6 +20,8 @@
 #include "platform/viewport.h"
 
 namespace varnholt::platform {
+
+struct SdlParts;
 
 struct SdlOptions {
   bool windowed = false;
@@ -74,14 +78,6 @@ class SdlPlatform : public Platform {
   bool quitRequested() override;
   const std::string& lastError() const override;
 
-  // Switches between desktop full screen and a window, as F11 and Alt+Enter do.
-  void toggleFullscreen();
-  bool fullscreen() const;
-  // Handles the window events that are waiting (the backend also does this in every call that can sit
-  // in a loop: peeking, key tests, waits and presenting).
-  void pumpEvents();
-  // How often the palette's lookup table has been built: once, then once per palette change.
-  std::uint64_t paletteLookupBuilds() const;
   // How many presents converted and uploaded a picture; presenting the picture already on screen does
   // neither.
   std::uint64_t frameUploads() const;
@@ -98,8 +94,8 @@ class SdlPlatform : public Platform {
   std::string rendererName() const;
   // How late the waits that had to sleep ended after their deadline.
   WaitLateness waitLateness() const;
-  // SDL's id of the window, 0 while none is open: for tests and tools that look at the window itself.
-  std::uint32_t windowId() const;
+  // The backend's parts (sdl_parts.h), for tests and tools that look at one of them.
+  SdlParts& parts();
 
  private:
   struct State;
