@@ -74,11 +74,11 @@ bool enterCampaign(const std::string& dataDir, bool checkContent) {
   return true;
 }
 
-// Per-frame CPU work of the live game by screen state (0 title ... 3 battle): the frame's time minus
-// the time it spent waiting in the browser.
+// Per-frame CPU work of the live game by screen state (indexed by the screen's number): the frame's time
+// minus the time it spent waiting in the browser.
 struct FrameWork {
-  double total[4] = {};
-  int frames[4] = {};
+  double total[kScreenCount] = {};
+  int frames[kScreenCount] = {};
 };
 FrameWork liveWork;
 
@@ -108,15 +108,14 @@ EMSCRIPTEN_KEEPALIVE int varnholt_play(const char* dataDir, int checkContent) {
   int screen = 0;
   app::FrameObserver observer;
   observer.beforeFrame = [&](int) {
-    screen = static_cast<int>(game.flow().screenState);
+    screen = toNumber(game.flow().screenState);
     frameStart = emscripten_get_now();
     waitedBefore = web.waitedMilliseconds();
   };
   observer.afterFrame = [&](int) {
     const double work = emscripten_get_now() - frameStart - (web.waitedMilliseconds() - waitedBefore);
-    const int slot = screen < 0 || screen > 3 ? 3 : screen;
-    liveWork.total[slot] += work;
-    ++liveWork.frames[slot];
+    liveWork.total[screen] += work;
+    ++liveWork.frames[screen];
   };
   const app::LoopResult result = app::runGameLoop(game, web, observer);
   liveGame = nullptr;
@@ -131,7 +130,7 @@ EMSCRIPTEN_KEEPALIVE int varnholt_play(const char* dataDir, int checkContent) {
 EMSCRIPTEN_KEEPALIVE const char* varnholt_live_state() {
   static std::string text;
   if (liveGame == nullptr) return "null";
-  text = "{\"screenState\":" + std::to_string(static_cast<int>(liveGame->flow().screenState)) +
+  text = "{\"screenState\":" + std::to_string(toNumber(liveGame->flow().screenState)) +
          ",\"battleNumber\":" + std::to_string(liveGame->battle().battleNumber) +
          ",\"partyCount\":" + std::to_string(liveGame->flow().partyCount) + "}";
   return text.c_str();
@@ -139,7 +138,7 @@ EMSCRIPTEN_KEEPALIVE const char* varnholt_live_state() {
 
 // Average CPU work of one live frame on a screen, in milliseconds (-1 before any such frame).
 EMSCRIPTEN_KEEPALIVE double varnholt_frame_work(int screen) {
-  if (screen < 0 || screen > 3 || liveWork.frames[screen] == 0) return -1;
+  if (!screenFromNumber(screen) || liveWork.frames[screen] == 0) return -1;
   return liveWork.total[screen] / liveWork.frames[screen];
 }
 
@@ -182,7 +181,7 @@ EMSCRIPTEN_KEEPALIVE int varnholt_replay(const char* dataDir, const char* keysPa
     hashes << presented.frame << ' ' << presented.index << ' ' << app::formatHash(presented.hash) << '\n';
   std::ostringstream summary;
   summary << "frames=" << result.frames << " ms=" << (web.ticks() - startTicks)
-          << " screenState=" << static_cast<int>(game.flow().screenState)
+          << " screenState=" << toNumber(game.flow().screenState)
           << " battleNumber=" << game.battle().battleNumber << " exit=" << app::exitReasonName(result.reason);
   game.gameShutdown();
   page_replay_done(json.str().c_str(), hashes.str().c_str(), summary.str().c_str());
@@ -209,7 +208,7 @@ EMSCRIPTEN_KEEPALIVE double varnholt_bench(const char* dataDir, int frames) {
     keyboard.beginFrame(frame + 1);
     game.gameFrame();
   }
-  if (static_cast<int>(game.flow().screenState) != 3) return -1;
+  if (game.flow().screenState != Screen::Battle) return -1;
   const double waitedBefore = web.waitedMilliseconds();
   const double start = emscripten_get_now();
   for (int i = 0; i < frames; ++i) {

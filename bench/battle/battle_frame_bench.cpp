@@ -139,7 +139,7 @@ class BusyBattle {
   fs::path folder_;
   platform::HeadlessPlatform platform_;
   GameDatabase database_;
-  GameFlowState flow_;
+  BattleFlowState flow_;
   RandomGenerator random_;
   Battle battle_;
   EngineCanvas canvas_;

@@ -1,6 +1,7 @@
 // What follows a battle: a lost battle shows the game-over picture and goes on; a won battle shows the
-// victory picture, levels up the survivors, writes them back to the roster and loads the next battle;
-// winning the last battle shows the end picture and ends the game.
+// victory picture, levels up the survivors, writes them back to the roster, loads the next battle and
+// has the battle screen's frame hand over to the selection; winning the last battle shows the end picture
+// and ends the game.
 #include "app/game.h"
 #include "app/screen_rules.h"
 #include "battle/battle_definition.h"
@@ -26,7 +27,7 @@ void Game::handleVictory() {
     flow_.roster.remove(survivor);
     flow_.roster.add(survivor);
   }
-  flow_.screenState = Screen::Selection;
+  afterBattleFrame_ = Screen::Selection;
   battle_.units.clear();
   flow_.partyCount = 0;
   battle_.spriteCount = 0;

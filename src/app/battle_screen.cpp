@@ -1,6 +1,7 @@
 // The battle screen: the command bar, the battle's step, the keys (grid cursor, command bar, skill
 // list), the command overlays, the battle's own drawing and the status panel under the grid cursor.
 #include <cstring>
+#include <utility>
 
 #include "app/game.h"
 #include "app/screen_rules.h"
@@ -49,7 +50,7 @@ void Game::drawCommandBar() {
   destroyImage(flow_.scratchImage);
 }
 
-int Game::battleScreen() {
+Screen Game::battleScreen() {
   drawCommandBar();
   readKeyboard();
   battle_.step();
@@ -70,7 +71,7 @@ int Game::battleScreen() {
   } else if (keyDown(platform::DIK_BACK)) {
     // The frame ends here, not presented: the next frame draws the command bar's state.
     openCommandBar(flow_);
-    return 1;
+    return std::exchange(afterBattleFrame_, Screen::Battle);
   } else if (keyDown(platform::DIK_RETURN)) {
     battleEnter();
     waitClock(175);
@@ -99,7 +100,7 @@ int Game::battleScreen() {
   const Character underCursor = battle_.combatantAt(flow_.gridColumn, flow_.gridRow);
   if (underCursor.id != 0) view_.drawStatusPanel(underCursor, kStatusPanelX, kStatusPanelY);
   flipDisplay();
-  return 1;
+  return std::exchange(afterBattleFrame_, Screen::Battle);
 }
 
 void Game::battleEnter() {

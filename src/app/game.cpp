@@ -101,16 +101,7 @@ int Game::gameFrame() {
   // A background covering the whole back buffer overwrites every byte the clear would set.
   if (!imageCoversBackBuffer(flow_.backgroundImage)) fillSurface(backBuffer, 0);
   drawBackground(false);
-  switch (flow_.screenState) {
-    case Screen::Title:
-      return titleScreen();
-    case Screen::Splash:
-      return splashScreen();
-    case Screen::Selection:
-      return selectionScreen();
-    default:  // Screen::Battle and every value beyond it
-      return battleScreen();
-  }
+  return runScreenFrame(flow_, *this);
 }
 
 void Game::readKeyboard() {
@@ -166,7 +157,8 @@ void Game::drawPictureCell(const BitmapFile& picture, const pictures::SheetCell&
   unlockBackBuffer();
 }
 
-int Game::titleScreen() {
+Screen Game::titleScreen() {
+  Screen next = Screen::Title;
   readKeyboard();
   waitClock(20);
   const float y = flow_.cursorY();
@@ -176,7 +168,7 @@ int Game::titleScreen() {
     flow_.setCursor(flow_.cursorX(), titleCursorDown(y), flow_.cursorFrame());
   } else if (keyDown(platform::DIK_RETURN)) {
     if (y == kTitleBeginY) {
-      flow_.screenState = Screen::Splash;
+      next = Screen::Splash;
       flow_.setCursor(markerPixelX(1), markerPixelY(1), kGridCursorFrame);
       if (loadBackground(pictures::kBattlefield, true)) drawBackground(true);
     } else if (y == kTitleIntroY) {
@@ -185,7 +177,7 @@ int Game::titleScreen() {
   }
   drawSprite(flow_.cursorSprite, backBuffer);
   flipDisplay();
-  return 0;
+  return next;
 }
 
 void Game::introPages() {
@@ -202,14 +194,14 @@ void Game::introPages() {
   waitClock(1000);
 }
 
-int Game::splashScreen() {
+// The selection screen's first frame follows within this frame: the screen flow runs it next.
+Screen Game::splashScreen() {
   for (std::size_t i = 0; i < pictures::kSplash.size(); ++i) {
     showPicture(pictures::kSplash[i]);
     waitClock(kSplashWaits[i]);
   }
   loadBackground(pictures::kBattlefield, true);
   flow_.setCursor(kSelectionCursorX0, kSelectionCursorY, 3);
-  flow_.screenState = Screen::Selection;
   for (int id = 1; id <= kSelectionSlots; ++id) {
     Character character = database_.getCharacter(id);
     // A character the database lacks would join the roster as id 0; it is left out instead.
@@ -217,7 +209,7 @@ int Game::splashScreen() {
     character.computeDerived(database_);
     flow_.roster.add(character);
   }
-  return selectionScreen();
+  return Screen::Selection;
 }
 
 }  // namespace varnholt::app

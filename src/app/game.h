@@ -1,6 +1,6 @@
 #pragma once
-// The game: one-time start-up, the per-frame state machine over the four screens (title with its intro
-// pages, splash sequence, party selection, battle), the shutdown, and the handling of a won or lost
+// The game: one-time start-up, the four screens (title with its intro pages, splash sequence, party
+// selection, battle) the screen flow runs one a frame, the shutdown, and the handling of a won or lost
 // battle. A Game owns every global object of a run (database, game-flow state, battle, battle view) and
 // resets the engine and the random generator when it is made, so several games can run one after the
 // other in one process.
@@ -12,12 +12,13 @@
 
 #include "battle/battle.h"
 #include "battle/battle_presentation.h"
-#include "battle/game_flow_state.h"
 #include "battle_view/battle_view.h"
 #include "battle_view/engine_canvas.h"
 #include "data/campaign_pictures.h"
 #include "data/game_database.h"
 #include "data/random.h"
+#include "flow/game_flow_state.h"
+#include "flow/screen_flow.h"
 #include "platform/platform.h"
 
 namespace varnholt::app {
@@ -29,7 +30,7 @@ class CampaignEnded : public std::exception {
   const char* what() const noexcept override { return "the campaign is over"; }
 };
 
-class Game final : public BattleOutcome {
+class Game final : public BattleOutcome, private Screens {
  public:
   // Installs `platform` as the platform the engine uses and puts the engine and the random generator
   // back to their start-of-run state.
@@ -64,13 +65,14 @@ class Game final : public BattleOutcome {
   const RandomGenerator& random() const { return random_; }
 
  private:
-  int titleScreen();
+  // Screens: each runs one frame and returns the screen the next frame runs.
+  Screen titleScreen() override;
   void introPages();
-  int splashScreen();
-  int selectionScreen();
+  Screen splashScreen() override;
+  Screen selectionScreen() override;
   void addToParty(int rosterIndex);
   void reportWhenThePartyCannotBeCompleted();
-  int battleScreen();
+  Screen battleScreen() override;
   void battleEnter();
   void drawCommandBar();
 
@@ -111,6 +113,9 @@ class Game final : public BattleOutcome {
   std::string failure_;
   bool displayUp_ = false;
   bool shutDown_ = false;
+  // The screen the battle screen's frame hands over to: the selection once a victory within the frame
+  // has loaded the next battle, else the battle again.
+  Screen afterBattleFrame_ = Screen::Battle;
   CommandBar commandBar_;
 };
 

@@ -5,11 +5,11 @@
 
 #include <optional>
 
-#include "battle/game_flow_state.h"
 #include "battle/skill_list.h"
 #include "data/bounded_list.h"
 #include "data/map_record.h"
 #include "data/random.h"
+#include "flow/game_flow_state.h"
 
 namespace varnholt::app {
 

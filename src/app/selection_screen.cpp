@@ -19,7 +19,7 @@ constexpr COLORREF kTextColour = makeColorRef(32, 32, 32);
 
 }  // namespace
 
-int Game::selectionScreen() {
+Screen Game::selectionScreen() {
   if (loadBackground(pictures::kSelection, false)) drawBackground(true);
 
   const int shown = std::min(flow_.roster.count(), kSelectionSlots);
@@ -47,14 +47,12 @@ int Game::selectionScreen() {
   }
 
   reportWhenThePartyCannotBeCompleted();
-  if (flow_.partyCount == GameFlowState::partySize) {
-    flow_.screenState = Screen::Battle;
-    loadBackground(pictures::kBattlefield, false);
-  }
+  const bool partyComplete = flow_.partyCount == GameFlowState::partySize;
+  if (partyComplete) loadBackground(pictures::kBattlefield, false);
   drawText(flow_.messageText, kMessageX, kMessageY, kTextColour, backBuffer);
   drawSprite(flow_.cursorSprite, backBuffer);
   flipDisplay();
-  return 0;
+  return partyComplete ? Screen::Battle : Screen::Selection;
 }
 
 void Game::addToParty(int rosterIndex) {

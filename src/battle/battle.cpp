@@ -21,7 +21,7 @@ bool insideGrid(int column, int row) {
 
 }  // namespace
 
-Battle::Battle(GameDatabase& database, GameFlowState& flow, RandomGenerator& random)
+Battle::Battle(GameDatabase& database, BattleFlowState& flow, RandomGenerator& random)
     : database_(database), flow_(flow), random_(random) {}
 
 void Battle::setPresentation(BattlePresentation* presentation) {

@@ -8,8 +8,8 @@
 
 #include <optional>
 
+#include "battle/battle_flow_state.h"
 #include "battle/battle_presentation.h"
-#include "battle/game_flow_state.h"
 #include "battle/skill_list.h"
 #include "data/bounded_list.h"
 #include "data/character.h"
@@ -55,7 +55,7 @@ enum class SkillEffect {
 
 class Battle {
  public:
-  Battle(GameDatabase& database, GameFlowState& flow, RandomGenerator& random);
+  Battle(GameDatabase& database, BattleFlowState& flow, RandomGenerator& random);
   Battle(const Battle&) = delete;
   Battle& operator=(const Battle&) = delete;
 
@@ -119,7 +119,7 @@ class Battle {
   Sprite* unitSpriteOf(const Character& combatant);
 
   GameDatabase& database() { return database_; }
-  GameFlowState& flow() { return flow_; }
+  BattleFlowState& flow() { return flow_; }
   RandomGenerator& random() { return random_; }
 
   // The battle's fields, in the order the game keeps them.
@@ -160,7 +160,7 @@ class Battle {
   void setOccupancy(int column, int row, int id);
 
   GameDatabase& database_;
-  GameFlowState& flow_;
+  BattleFlowState& flow_;
   RandomGenerator& random_;
   NoPresentation noPresentation_;
   NoOutcome noOutcome_;

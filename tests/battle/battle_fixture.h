@@ -117,7 +117,7 @@ class BattleTest : public ::testing::Test {
   }
 
   GameDatabase database;
-  GameFlowState flow;
+  BattleFlowState flow;
   RandomGenerator random;
   Battle battle;
   RecordingPresentation presentation;

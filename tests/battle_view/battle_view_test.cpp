@@ -51,7 +51,7 @@ class BattleViewTest : public ::testing::Test {
     battle.loadMap(1);
   }
   GameDatabase database;
-  GameFlowState flow;
+  BattleFlowState flow;
   RandomGenerator random;
   Battle battle;
   RecordingCanvas canvas;

@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "battle/game_flow_state.h"
 #include "fixture_campaign.h"
+#include "flow/game_flow_state.h"
 #include "json_value.h"
 
 namespace varnholt::testing {

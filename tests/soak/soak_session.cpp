@@ -113,7 +113,7 @@ int main(int argc, char** argv) {
       const long frames = std::min(target - done, kSessionFrames - sessionFrames);
       app::FrameObserver observer;
       observer.afterFrame = [&](int) {
-        if (runsBattleScreen(game->flow().screenState)) ++battleFrames;
+        if (game->flow().screenState == Screen::Battle) ++battleFrames;
       };
       const app::LoopResult result = app::runGameLoop(*game, headless, observer, static_cast<int>(frames));
       done += result.frames;

@@ -161,6 +161,7 @@ try {
 
     // Real key presses: the title, the splash, the party choice, the battle, then Escape.
     const live = () => page.evaluate(() => window.varnholt.live());
+    const screens = await page.evaluate(() => window.varnholt.screens);
     const press = async (key) => {
       await page.keyboard.down(key);
       await page.waitForTimeout(120);
@@ -168,23 +169,25 @@ try {
       await page.waitForTimeout(250);
     };
     await press('Enter');
-    check((await live()).screenState === 1, 'Enter on the title starts the splash sequence');
-    await waitFor(page, () => window.varnholt.live().screenState === 2, null, 45000);
+    check((await live()).screenState === screens.splash, 'Enter on the title starts the splash sequence');
+    await waitFor(page, () => window.varnholt.live().screenState === window.varnholt.screens.selection, null,
+      45000);
     check(true, 'the splash sequence ends on the party selection');
     // Enter picks the character under the cursor, Right moves on; a press a busy machine let slip by
     // is made up for by the next round.
-    for (let round = 0; round < 16 && (await live()).screenState === 2; ++round) {
+    for (let round = 0; round < 16 && (await live()).screenState === screens.selection; ++round) {
       await press('Enter');
-      if ((await live()).screenState !== 2) break;
+      if ((await live()).screenState !== screens.selection) break;
       await press('ArrowRight');
     }
-    await waitFor(page, () => window.varnholt.live().screenState === 3, null, 5000).catch(() => {});
+    await waitFor(page, () => window.varnholt.live().screenState === window.varnholt.screens.battle, null, 5000)
+      .catch(() => {});
     const battle = await live();
-    check(battle.screenState === 3 && battle.partyCount === 5,
+    check(battle.screenState === screens.battle && battle.partyCount === 5,
       `five picks with Enter and Right lead to the battle screen (${JSON.stringify(battle)})`);
     if (args.measure) {
       await page.waitForTimeout(3000);
-      const work = await page.evaluate(() => window.varnholt.frameWork(3));
+      const work = await page.evaluate(() => window.varnholt.frameWork(window.varnholt.screens.battle));
       console.log(`measure: live battle frame work in the page ${(work * 1000).toFixed(0)} µs (present to the canvas included)`);
     }
     await press('Escape');

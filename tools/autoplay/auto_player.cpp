@@ -59,9 +59,10 @@ KeySet AutoPlayer::nextKeys(const app::Game& game) {
       return 0;
     case Screen::Selection:
       return selectionKeys(game);
-    default:
+    case Screen::Battle:
       return battleKeys(game);
   }
+  refuseUnknownScreen(game.flow().screenState);
 }
 
 KeySet AutoPlayer::titleKeys(const app::Game& game) const {

@@ -96,7 +96,7 @@ RunResult playCampaign(const std::vector<KeySet>& prefix, AutoPlayer& player, co
       battleFrames = quietFrames = 0;
       if (limits.stopAfterBattle != 0 && battle > limits.stopAfterBattle) throw StopRun{RunEnd::BattleWon};
     }
-    if (static_cast<std::size_t>(frame) < prefix.size() || !runsBattleScreen(game.flow().screenState)) return;
+    if (static_cast<std::size_t>(frame) < prefix.size() || game.flow().screenState != Screen::Battle) return;
     if (framesSinceDefeat >= 0) {
       if (++framesSinceDefeat >= limits.framesAfterDefeat) throw StopRun{RunEnd::Lost};
       return;

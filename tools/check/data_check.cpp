@@ -16,7 +16,6 @@
 #include "app/screen_rules.h"
 #include "battle/battle.h"
 #include "battle/battle_definition.h"
-#include "battle/game_flow_state.h"
 #include "check/content_check.h"
 #include "data/campaign_pictures.h"
 #include "data/game_database.h"
@@ -24,6 +23,7 @@
 #include "data/record_reader.h"
 #include "data/records.h"
 #include "data/token_reader.h"
+#include "flow/game_flow_state.h"
 
 namespace varnholt::check {
 namespace {

@@ -10,6 +10,9 @@
     Enter: 0x1c, NumpadEnter: 0x1c, Backspace: 0x0e, Escape: 0x01, Space: 0x39,
   };
 
+  // The game's screens by the numbers its state JSON writes for them (screenState, frameWork).
+  const SCREENS = Object.freeze({ title: 0, splash: 1, selection: 2, battle: 3 });
+
   const $ = (id) => document.getElementById(id);
   const canvas = $('canvas');
   const context = canvas.getContext('2d', { alpha: false });
@@ -274,6 +277,7 @@
     // Direct calls: they return at once, even while the game sleeps in a wait.
     live: () => JSON.parse(Module.UTF8ToString(Module._varnholt_live_state())),
     frameWork: (screen) => Module._varnholt_frame_work(screen),
+    screens: SCREENS,
   };
 
   window.addEventListener('error', (event) => fail(String(event.message || event.error)));

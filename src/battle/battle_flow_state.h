@@ -1,8 +1,9 @@
 #pragma once
-// The state the game flow, the battle rules and the battle view share: which screen runs, the cursor and
-// what it is for, the chosen battle command, the message line, the party roster and the images pictures
-// pass through. One instance lives for the whole run (the app owns it); reset() puts every
-// value back to its start value so each test begins from a known state.
+// The state the battle rules, the battle view and the battle screen share: the cursor and what it is for,
+// the chosen battle command, the skill pick, the grid cursor, the move target, the message line and the
+// party roster. The battle takes it by reference; the game's flow state (which screen runs, the party
+// count, the background pictures) builds on it outside the battle. reset() puts every value back to its
+// start value so each test begins from a known state.
 
 #include <cstddef>
 #include <iosfwd>
@@ -10,23 +11,14 @@
 
 #include "data/bounded_list.h"
 #include "data/character.h"
-#include "engine/bitmap.h"
 #include "engine/sprite.h"
 
 namespace varnholt {
 
 using Roster = BoundedList<Character, 15>;
 
-// The game-flow values. Each keeps the number it has always had: the state file writes these numbers, so
-// an enumerator is never renumbered.
-
-// Which screen the frame runs. Title, Splash and Selection are the only values with screens of their
-// own: every other value, Battle and whatever lies beyond it, runs the battle screen.
-enum class Screen : int { Title = 0, Splash = 1, Selection = 2, Battle = 3 };
-
-constexpr bool runsBattleScreen(Screen screen) {
-  return screen != Screen::Title && screen != Screen::Splash && screen != Screen::Selection;
-}
+// The battle's flow values. Each keeps the number it has always had: the state file writes these
+// numbers, so an enumerator is never renumbered.
 
 // What the arrow keys and Enter work on, on the battle screen. None is left by the end of a turn, until
 // the next turn opens the command bar.
@@ -40,17 +32,16 @@ enum class BattleCommand : int { None = 0, Move = 1, Attack = 2, Skill = 3 };
 enum class SkillPick : int { None = 0, TakeHighlighted = 10 };
 
 template <typename T>
-concept GameFlowValue = std::is_same_v<T, Screen> || std::is_same_v<T, CursorMode> ||
-    std::is_same_v<T, BattleCommand> || std::is_same_v<T, SkillPick>;
+concept BattleFlowValue =
+    std::is_same_v<T, CursorMode> || std::is_same_v<T, BattleCommand> || std::is_same_v<T, SkillPick>;
 
-// The number a game-flow value has in the state file and in the replay runner's report.
-template <GameFlowValue Value>
+// The number a battle flow value has in the state file and in the replay runner's report.
+template <BattleFlowValue Value>
 constexpr int toNumber(Value value) {
   return static_cast<int>(value);
 }
 
 // Streams write the number, so reports and test messages show what the state file shows.
-std::ostream& operator<<(std::ostream& out, Screen value);
 std::ostream& operator<<(std::ostream& out, CursorMode value);
 std::ostream& operator<<(std::ostream& out, BattleCommand value);
 std::ostream& operator<<(std::ostream& out, SkillPick value);
@@ -59,11 +50,9 @@ std::ostream& operator<<(std::ostream& out, SkillPick value);
 inline constexpr int kCommandBarCursorX = 0;
 inline constexpr int kCommandBarCursorY = 515;
 
-struct GameFlowState {
-  static constexpr int partySize = 5;
+struct BattleFlowState {
   static constexpr std::size_t kMessageCapacity = 80;  // 79 characters and the terminator
 
-  Screen screenState = Screen::Title;
   CursorMode cursorMode = CursorMode::Grid;
   BattleCommand battleCommand = BattleCommand::None;
   SkillPick skillPickRequest = SkillPick::None;
@@ -74,20 +63,15 @@ struct GameFlowState {
   // Where the acting combatant's sprite walks after a move order, in pixels.
   int moveTargetX = 0;
   int moveTargetY = 0;
-  int partyCount = 0;
   char messageText[kMessageCapacity] = {};
   Roster roster;
 
-  // The picture objects beside the engine's one loading station (bitmapFile): the full-screen
-  // background every frame starts from, and the image every small picture passes through.
-  BitmapImage backgroundImage;
-  BitmapImage scratchImage;
   // The cursor of every screen; its position and current frame are the cursor position and frame.
   Sprite cursorSprite;
 
-  GameFlowState();
+  BattleFlowState();
 
-  // Every value back to its start value; owned pictures and sprite frames are released.
+  // Every value back to its start value; the cursor sprite's frames are released.
   void reset();
 
   // Copies `text` into messageText, cut to 79 characters.

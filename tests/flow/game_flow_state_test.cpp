@@ -1,12 +1,14 @@
-// The shared game-flow state: start values, reset, and the bounded message line.
+// The game's flow state: start values, reset, the screen numbers, and the bounded message line.
 
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <iterator>
+#include <optional>
 #include <string>
 #include <vector>
 
-#include "battle/game_flow_state.h"
+#include "flow/game_flow_state.h"
 
 namespace varnholt {
 namespace {
@@ -35,11 +37,15 @@ TEST(GameFlowState, StartsAndResetsToTheGamesInitialValues) {
   }
 }
 
-TEST(GameFlowState, EveryScreenValueBeyondTheSelectionRunsTheBattleScreen) {
-  EXPECT_FALSE(runsBattleScreen(Screen::Title) || runsBattleScreen(Screen::Splash) ||
-               runsBattleScreen(Screen::Selection));
-  EXPECT_TRUE(runsBattleScreen(Screen::Battle));
-  EXPECT_TRUE(runsBattleScreen(static_cast<Screen>(toNumber(Screen::Battle) + 1)));
+TEST(GameFlowState, ScreensKeepTheirNumbersAndNoOtherNumberIsAScreen) {
+  const Screen screens[] = {Screen::Title, Screen::Splash, Screen::Selection, Screen::Battle};
+  ASSERT_EQ(std::size(screens), static_cast<std::size_t>(kScreenCount));
+  for (int number = 0; number < kScreenCount; ++number) {
+    EXPECT_EQ(toNumber(screens[number]), number);
+    EXPECT_EQ(screenFromNumber(number), screens[number]);
+  }
+  EXPECT_EQ(screenFromNumber(-1), std::nullopt);
+  EXPECT_EQ(screenFromNumber(kScreenCount), std::nullopt);
 }
 
 TEST(GameFlowState, TheMessageLineHoldsAtMostSeventyNineCharacters) {
