@@ -6,7 +6,6 @@
 
 #include <algorithm>
 #include <fstream>
-#include <iterator>
 #include <map>
 #include <optional>
 #include <set>
@@ -18,6 +17,7 @@
 #include "battle/battle_definition.h"
 #include "battle/game_flow_state.h"
 #include "check/content_check.h"
+#include "content/campaign_file.h"
 #include "data/campaign_pictures.h"
 #include "data/game_database.h"
 #include "data/grid_geometry.h"
@@ -67,14 +67,6 @@ class FileText {
  private:
   std::string bytes_;
 };
-
-std::optional<std::string> readFile(const std::string& path) {
-  std::error_code error;
-  if (!std::filesystem::is_regular_file(path, error)) return std::nullopt;
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return std::nullopt;
-  return std::string{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
 
 // A piece of the file's text as a message shows it: quoted, and cut where a long run of bytes (a word
 // of thousands of characters, say) would drown the message.
@@ -265,11 +257,12 @@ template <typename Record, typename ReadLayout>
 Table<Record> readTable(GameDatabase& database, const char* file, Report& report, bool descriptions,
                         ReadLayout read) {
   Table<Record> table;
-  if (const auto large = tooLarge(database.pathOf(file), kMaxDatabaseFileBytes, "a database")) {
-    report.problem(file, 0, *large);
+  const content::FileFacts facts = content::inspectFile(database.pathOf(file), kMaxDatabaseFileBytes);
+  if (facts.state == content::FileState::TooLarge) {
+    report.problem(file, 0, tooLargeProblem(facts, "a database"));
     return table;
   }
-  const auto bytes = readFile(database.pathOf(file));
+  const auto bytes = content::readFileBytes(database.pathOf(file), facts);
   if (!bytes) {
     report.problem(file, 0, "missing or unreadable");
     return table;
