@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "check/content_check.h"
-#include "platform/content_report.h"
+#include "content/content_report.h"
 
 namespace fs = std::filesystem;
 
@@ -51,7 +51,7 @@ Copy& campaignCopy() {
       c.files.emplace_back(target, readAll(source));
     }
     if (c.files.empty()) std::abort();
-    varnholt::platform::setContentReportSink([](const std::string&) {});
+    varnholt::content::setContentReportSink([](const std::string&) {});
     return c;
   }();
   return copy;

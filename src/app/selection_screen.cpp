@@ -2,8 +2,8 @@
 // the cursor, and Enter adding that character to the coming battle on a random free cell.
 #include "app/game.h"
 #include "app/screen_rules.h"
+#include "content/content_report.h"
 #include "engine/engine.h"
-#include "platform/content_report.h"
 
 #include <algorithm>
 #include <string>
@@ -67,8 +67,8 @@ void Game::addToParty(int rosterIndex) {
     // Enter do nothing.
     const std::string why = "No free cell left for the party";
     flow_.setMessage(why.c_str());
-    platform::reportContentProblem(why + " in battle " + std::to_string(battle_.battleNumber) +
-                                   " (mapdb.txt, battledb.txt)");
+    content::reportContentProblem(why + " in battle " + std::to_string(battle_.battleNumber) +
+                                  " (mapdb.txt, battledb.txt)");
     return;
   }
   if (!battle_.addCombatant(character, cell->column, cell->row, kPlayerSide)) return;
@@ -88,7 +88,7 @@ void Game::reportWhenThePartyCannotBeCompleted() {
                               : "Only " + std::to_string(choosable) + " characters; a party needs " +
                                     std::to_string(GameFlowState::partySize);
   flow_.setMessage(why.c_str());
-  platform::reportContentProblem(why + "; Escape quits");
+  content::reportContentProblem(why + "; Escape quits");
 }
 
 }  // namespace varnholt::app

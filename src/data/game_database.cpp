@@ -4,11 +4,11 @@
 #include "data/game_database.h"
 
 #include <cstring>
-#include <filesystem>
 
+#include "content/campaign_file.h"
+#include "content/content_report.h"
 #include "data/record_reader.h"
 #include "data/token_reader.h"
-#include "platform/content_report.h"
 
 namespace varnholt {
 
@@ -75,32 +75,6 @@ MapRecord GameDatabase::getMap(int id) {
   return map;
 }
 
-namespace {
-
-// Whether the file at `path` may be read: a regular file of at most kMaxDatabaseFileBytes. A missing
-// file is simply not there; anything else that stands in the way is reported.
-bool readableDatabase(const std::string& path) {
-  namespace fs = std::filesystem;
-  std::error_code error;
-  const fs::file_status status = fs::status(path, error);
-  if (!fs::exists(status)) return false;
-  if (!fs::is_regular_file(status)) {
-    platform::reportContentProblem(path + " is not a regular file; it is not read");
-    return false;
-  }
-  const std::uintmax_t size = fs::file_size(path, error);
-  if (error) return false;
-  if (size > kMaxDatabaseFileBytes) {
-    platform::reportContentProblem(path + " is " + std::to_string(size) + " bytes, more than the " +
-                                   std::to_string(kMaxDatabaseFileBytes) +
-                                   " a database file may have; it is not read");
-    return false;
-  }
-  return true;
-}
-
-}  // namespace
-
 void GameDatabase::setMemoryFile(std::string_view fileName, std::string contents) {
   closeInput();
   memoryFiles_.insert_or_assign(std::string(fileName), std::move(contents));
@@ -110,14 +84,14 @@ bool GameDatabase::openRecord(const char* fileName, int id) {
   closeInput();
   if (const auto memory = memoryFiles_.find(std::string_view(fileName)); memory != memoryFiles_.end()) {
     if (memory->second.size() > kMaxDatabaseFileBytes) {
-      platform::reportContentProblem(std::string(fileName) +
-                                     " is larger than a database file may be; it is not read");
+      content::reportContentProblem(std::string(fileName) +
+                                    " is larger than a database file may be; it is not read");
       return false;
     }
     input.openText(memory->second);
   } else {
     const std::string path = pathOf(fileName);
-    if (!readableDatabase(path)) return false;
+    if (!content::guardFile(path, kMaxDatabaseFileBytes, "a database file").readable()) return false;
     input.open(path);
   }
   if (!input.is_open()) {

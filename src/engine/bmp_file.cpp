@@ -2,12 +2,13 @@
 // the picture cache. Every read is checked against the size of the file, so no header value can make
 // the loader read outside it.
 #include <cstring>
-#include <filesystem>
-#include <fstream>
+#include <optional>
+#include <string>
 
+#include "content/campaign_file.h"
+#include "content/content_report.h"
 #include "engine/bitmap.h"
 #include "engine/picture_cache.h"
-#include "platform/content_report.h"
 
 namespace varnholt {
 
@@ -155,31 +156,16 @@ int decodeBitmap(const std::uint8_t* data, std::size_t size, int format, BitmapF
 }
 
 int loadBitmapFile(BitmapFile& bitmap, const std::string& fileName) {
-  namespace fs = std::filesystem;
-  std::error_code error;
-  const fs::path path(fileName);
-  const bool regular = fs::is_regular_file(path, error);
-  const std::uintmax_t size = regular ? fs::file_size(path, error) : 0;
-  const fs::file_time_type modified =
-      regular && !error ? fs::last_write_time(path, error) : fs::file_time_type{};
-  if (!regular || error || size > BITMAP_MAX_FILE_BYTES) {
-    if (!error && size > BITMAP_MAX_FILE_BYTES) {
-      platform::reportContentProblem(fileName + " is " + std::to_string(size) + " bytes, more than the " +
-                                     std::to_string(BITMAP_MAX_FILE_BYTES) +
-                                     " a picture file may have; it is not read");
-    } else if (!regular && fs::exists(path, error)) {
-      platform::reportContentProblem(fileName + " is not a regular file; it is not read");
-    } else if (!regular) {
-      platform::reportContentProblem("picture " + fileName +
-                                     " is missing; the screen shows nothing in its place");
-    }
+  const content::FileFacts facts = content::guardFile(fileName, BITMAP_MAX_FILE_BYTES, "a picture file");
+  if (!facts.readable()) {
+    if (facts.state == content::FileState::Missing)
+      content::reportContentProblem("picture " + fileName +
+                                    " is missing; the screen shows nothing in its place");
     bitmap = BitmapFile{};
     return 0;
   }
 
-  // The cast: some C++ libraries count file times in 128 bits.
-  const PictureKey key{fileName, size, static_cast<long long>(modified.time_since_epoch().count()),
-                       pixelFormat};
+  const PictureKey key{fileName, facts.size, facts.modified, pixelFormat};
   PictureCache& cache = pictureCache();
   if (const BitmapFile* cached = cache.find(key)) {
     PALETTEENTRY previous[256];
@@ -189,19 +175,17 @@ int loadBitmapFile(BitmapFile& bitmap, const std::string& fileName) {
     return 1;
   }
 
-  std::ifstream file(path, std::ios::binary);
-  if (!file) {
-    platform::reportContentProblem("picture " + fileName + " cannot be opened");
+  // A file that shrank since its size was taken is decoded from what could be read.
+  const std::optional<std::string> bytes = content::readFileBytes(fileName, facts);
+  if (!bytes) {
+    content::reportContentProblem("picture " + fileName + " cannot be opened");
     bitmap = BitmapFile{};
     return 0;
   }
-  std::vector<std::uint8_t> bytes(static_cast<std::size_t>(size));
-  file.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-  // A file that shrank since its size was taken is decoded from what could be read.
-  bytes.resize(static_cast<std::size_t>(file.gcount()));
   cache.countFileRead();
-  if (!decodeBitmap(bytes.data(), bytes.size(), pixelFormat, bitmap)) {
-    platform::reportContentProblem(
+  if (!decodeBitmap(reinterpret_cast<const std::uint8_t*>(bytes->data()), bytes->size(), pixelFormat,
+                    bitmap)) {
+    content::reportContentProblem(
         "picture " + fileName +
         " is not a BMP file the game can read; the screen shows nothing in its place");
     return 0;

@@ -7,15 +7,13 @@
 #include <cctype>
 #include <climits>
 #include <cstring>
-#include <filesystem>
-#include <fstream>
 #include <iterator>
 #include <string_view>
 
+#include "content/campaign_file.h"
 #include "engine/back_buffer_changes.h"
 #include "engine/display_internal.h"
 #include "engine/error_log.h"
-#include "platform/content_report.h"
 
 namespace varnholt {
 
@@ -267,29 +265,7 @@ bool readDecimal(std::string_view text, std::size_t& pos, int& value) {
 }  // namespace
 
 std::optional<std::string> readPaletteText(const std::string& fileName) {
-  namespace fs = std::filesystem;
-  std::error_code error;
-  const fs::file_status status = fs::status(fileName, error);
-  if (!fs::exists(status)) return std::nullopt;
-  if (!fs::is_regular_file(status)) {
-    platform::reportContentProblem(fileName + " is not a regular file; it is not read");
-    return std::nullopt;
-  }
-  const std::uintmax_t size = fs::file_size(fileName, error);
-  if (error) return std::nullopt;
-  if (size > PALETTE_MAX_FILE_BYTES) {
-    platform::reportContentProblem(fileName + " is " + std::to_string(size) + " bytes, more than the " +
-                                   std::to_string(PALETTE_MAX_FILE_BYTES) +
-                                   " a palette file may have; it is not read");
-    return std::nullopt;
-  }
-  std::ifstream file(fileName);
-  if (!file) return std::nullopt;
-  // Read no more than the cap even if the file grew since its size was taken.
-  std::string text(static_cast<std::size_t>(size), '\0');
-  file.read(text.data(), static_cast<std::streamsize>(text.size()));
-  text.resize(static_cast<std::size_t>(file.gcount()));
-  return text;
+  return content::readCampaignFile(fileName, PALETTE_MAX_FILE_BYTES, "a palette file");
 }
 
 std::vector<PaletteNumber> readPaletteNumbers(std::string_view text) {

@@ -535,6 +535,40 @@ TEST(PictureVerdicts, TheCheckerPassesAPictureExactlyWhenTheGamesLoaderLoadsIt) 
   fs::remove_all(folder);
 }
 
+TEST_F(CampaignCopy, ABattlesFindingsComeEntryByEntryThenForTheWholeBattle) {
+  const fs::path battles = folder_ / "battledb.txt", maps = folder_ / "mapdb.txt";
+  const std::string battleText = readFile(battles), mapText = readFile(maps);
+  const std::string b1 = "*1 1    11 8 5 2   12 9 3 2   13 9 7 2   14 10 5 2   0", m1 = "*1 MillRoad 10 10";
+  ASSERT_NE(battleText.find(b1), std::string::npos);
+  ASSERT_NE(mapText.find(m1), std::string::npos);
+  // Each entry breaks several rules, and the small map leaves the party too little room.
+  writeFile(battles,
+            std::string(battleText)
+                .replace(battleText.find(b1), b1.size(), "*1 1  3 1 1 2  3 3 1 2  99 1 1 2  12 11 1 2  0"));
+  writeFile(maps, std::string(mapText).replace(mapText.find(m1), m1.size(), "*1 MillRoad 2 2"));
+  const Report report = checkCampaign(folder_);
+  std::vector<std::string> found;
+  for (const Finding& f : report.findings())
+    if (f.file == "battledb.txt" && f.message.rfind("battle 1: ", 0) == 0 &&
+        f.message.find("speeds sum") == std::string::npos)
+      found.push_back((f.warning ? "warning: " : "") + f.message.substr(10));
+  writeFile(battles, battleText);
+  writeFile(maps, mapText);
+  const std::vector<std::string> expected{
+      "character 3 has a party member's number (1 to 8)",
+      "character 3 has a party member's number (1 to 8)",
+      "character 3 is listed twice",
+      "character 3 stands at (3, 1), off the map's 2 x 2 cells",
+      "character 99 is not in chardb.txt",
+      "character 99 shares cell (1, 1) with character 3",
+      "character 12 stands at (11, 1), off the map's 2 x 2 cells",
+      "warning: character 12 at (11, 1) is outside columns and rows 1 to 10, where the grid cursor cannot "
+      "reach",
+      "only 3 cells of the map within columns and rows 1 to 10 are free; the party of 5 needs 5",
+  };
+  EXPECT_EQ(found, expected);
+}
+
 TEST_F(CampaignCopy, VerdictsFollowTheGamesFormulasAndTheCatalogue) {
   const auto holds = [](const Report& report, const std::string& file, const std::string& message) {
     return std::any_of(report.findings().begin(), report.findings().end(), [&](const Finding& f) {

@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "content/content_report.h"
 #include "fixture_copy.h"
-#include "platform/content_report.h"
 
 namespace varnholt {
 namespace {
@@ -236,7 +236,7 @@ TEST(DatabaseMemoryFiles, ReadExactlyAsTheFilesAndAreCappedLikeThem) {
 
   std::vector<std::string> reports;
   const auto previous =
-      platform::setContentReportSink([&](const std::string& message) { reports.push_back(message); });
+      content::setContentReportSink([&](const std::string& message) { reports.push_back(message); });
   FixtureCopy files("characters");
   GameDatabase database;
   database.baseDirectory = files.path();
@@ -261,7 +261,7 @@ TEST(DatabaseMemoryFiles, ReadExactlyAsTheFilesAndAreCappedLikeThem) {
             std::string::npos)
       << reports[0];
   EXPECT_NE(reports[1].find("itemdb.txt is larger than a database file may be"), std::string::npos);
-  platform::setContentReportSink(previous);
+  content::setContentReportSink(previous);
 }
 
 }  // namespace

@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "content/content_report.h"
 #include "engine_test_support.h"
-#include "platform/content_report.h"
 
 namespace varnholt::test {
 namespace {
@@ -326,7 +326,7 @@ TEST_F(BitmapTest, PictureDrawnIntoTheLockedBackBufferIsPresentedWithItsPalette)
 TEST_F(BitmapTest, OversizedPictureAndPaletteFilesAreRefusedUnreadAndReportedOnce) {
   std::vector<std::string> reports;
   const auto previous =
-      platform::setContentReportSink([&](const std::string& message) { reports.push_back(message); });
+      content::setContentReportSink([&](const std::string& message) { reports.push_back(message); });
 
   // Sparse files: their size is all that is looked at, so nothing is written to disk or read into memory.
   // A valid header shows that the refusal comes from the size alone.
@@ -363,7 +363,7 @@ TEST_F(BitmapTest, OversizedPictureAndPaletteFilesAreRefusedUnreadAndReportedOnc
             std::string::npos)
       << reports[1];
   EXPECT_NE(reports[2].find("is not a regular file"), std::string::npos) << reports[2];
-  platform::setContentReportSink(previous);
+  content::setContentReportSink(previous);
 }
 
 }  // namespace

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "check/content_check.h"
-#include "platform/content_report.h"
+#include "content/content_report.h"
 
 namespace {
 
@@ -48,7 +48,7 @@ int main(int argc, char** argv) {
     return 2;
   }
   // The readers report a file they refuse on their own; the checker says it in its report instead.
-  varnholt::platform::setContentReportSink([](const std::string&) {});
+  varnholt::content::setContentReportSink([](const std::string&) {});
   const varnholt::check::Report report = varnholt::check::checkCampaign(folder);
   for (const auto& finding : report.findings())
     std::cout << varnholt::check::formatFinding(folder, finding) << "\n";

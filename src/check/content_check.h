@@ -5,11 +5,11 @@
 
 #include <cstdint>
 #include <filesystem>
-#include <optional>
 #include <ostream>
 #include <string>
 #include <vector>
 
+#include "content/campaign_file.h"
 #include "data/campaign_pictures.h"
 
 namespace varnholt::check {
@@ -56,9 +56,8 @@ void checkPicture(const std::filesystem::path& folder, const std::string& name,
 std::string formatFinding(const std::filesystem::path& folder, const Finding& finding);
 inline constexpr std::size_t kMaxMessageLength = 300;
 
-// A file larger than `cap` bytes: the problem to report (its size and the cap), without reading it.
-// Nothing for a file within the cap or one whose size cannot be taken.
-std::optional<std::string> tooLarge(const std::filesystem::path& path, std::uintmax_t cap, const char* what);
+// The problem to report of a file the guard found over its cap: its size and the cap, "of `what`".
+std::string tooLargeProblem(const content::FileFacts& facts, const char* what);
 
 // What a program prints before it starts on a campaign with problems: how many, the first
 // kStartProblemsShown of them as "file:line: message", and where the whole list is to be had; each line

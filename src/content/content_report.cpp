@@ -1,10 +1,10 @@
 // Reporting content problems once each, escaped.
-#include "platform/content_report.h"
+#include "content/content_report.h"
 
 #include <iostream>
 #include <set>
 
-namespace varnholt::platform {
+namespace varnholt::content {
 
 namespace {
 
@@ -70,4 +70,4 @@ ContentReportSink setContentReportSink(ContentReportSink sink) {
   return previous;
 }
 
-}  // namespace varnholt::platform
+}  // namespace varnholt::content

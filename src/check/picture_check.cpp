@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "check/content_check.h"
+#include "content/campaign_file.h"
 #include "data/campaign_pictures.h"
 #include "engine/bitmap.h"
 #include "engine/display.h"
@@ -41,18 +42,18 @@ std::string refusal(const std::filesystem::path& path) {
 
 void checkPicture(const std::filesystem::path& folder, const std::string& name,
                   const pictures::PictureUse& use, Report& report) {
-  std::error_code error;
   const auto path = folder / name;
-  if (!std::filesystem::is_regular_file(path, error)) {
+  const content::FileFacts facts = content::inspectFile(path, BITMAP_MAX_FILE_BYTES);
+  if (facts.state == content::FileState::Missing || facts.state == content::FileState::NotRegular) {
     report.problem(name, 0, "missing (" + use.what + ")");
+    return;
+  }
+  if (facts.state == content::FileState::TooLarge) {
+    report.problem(name, 0, tooLargeProblem(facts, "a picture"));
     return;
   }
   // The engine's picture cache knows a file by name, size and modification time, which a file rewritten
   // within the clock's granularity can share with its former self; the checker reads every file afresh.
-  if (const auto large = tooLarge(path, BITMAP_MAX_FILE_BYTES, "a picture")) {
-    report.problem(name, 0, *large);
-    return;
-  }
   clearPictureCache();
   BitmapFile picture;
   if (!loadBitmapFile(picture, path.string())) {
@@ -81,14 +82,13 @@ namespace {
 
 void checkPalette(const std::filesystem::path& folder, Report& report) {
   const std::string name = START_PALETTE_FILE;
-  std::error_code error;
-  if (const auto large = tooLarge(folder / name, PALETTE_MAX_FILE_BYTES, "a palette file")) {
-    report.problem(name, 0, *large);
+  const content::FileFacts facts = content::inspectFile(folder / name, PALETTE_MAX_FILE_BYTES);
+  if (facts.state == content::FileState::TooLarge) {
+    report.problem(name, 0, tooLargeProblem(facts, "a palette file"));
     return;
   }
-  const std::optional<std::string> text = std::filesystem::is_regular_file(folder / name, error)
-                                              ? readPaletteText((folder / name).string())
-                                              : std::nullopt;
+  const std::optional<std::string> text =
+      facts.readable() ? readPaletteText((folder / name).string()) : std::nullopt;
   if (!text) {
     report.problem(name, 0, "missing or unreadable");
     return;

@@ -6,7 +6,6 @@
 
 #include <algorithm>
 #include <fstream>
-#include <iterator>
 #include <map>
 #include <optional>
 #include <set>
@@ -17,6 +16,7 @@
 #include "battle/battle.h"
 #include "battle/battle_definition.h"
 #include "check/content_check.h"
+#include "content/campaign_file.h"
 #include "data/campaign_pictures.h"
 #include "data/game_database.h"
 #include "data/grid_geometry.h"
@@ -67,14 +67,6 @@ class FileText {
  private:
   std::string bytes_;
 };
-
-std::optional<std::string> readFile(const std::string& path) {
-  std::error_code error;
-  if (!std::filesystem::is_regular_file(path, error)) return std::nullopt;
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return std::nullopt;
-  return std::string{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
 
 // A piece of the file's text as a message shows it: quoted, and cut where a long run of bytes (a word
 // of thousands of characters, say) would drown the message.
@@ -265,11 +257,12 @@ template <typename Record, typename ReadLayout>
 Table<Record> readTable(GameDatabase& database, const char* file, Report& report, bool descriptions,
                         ReadLayout read) {
   Table<Record> table;
-  if (const auto large = tooLarge(database.pathOf(file), kMaxDatabaseFileBytes, "a database")) {
-    report.problem(file, 0, *large);
+  const content::FileFacts facts = content::inspectFile(database.pathOf(file), kMaxDatabaseFileBytes);
+  if (facts.state == content::FileState::TooLarge) {
+    report.problem(file, 0, tooLargeProblem(facts, "a database"));
     return table;
   }
-  const auto bytes = readFile(database.pathOf(file));
+  const auto bytes = content::readFileBytes(database.pathOf(file), facts);
   if (!bytes) {
     report.problem(file, 0, "missing or unreadable");
     return table;
@@ -389,96 +382,166 @@ struct BattleRead {
   std::vector<int> entryLines;
 };
 
-void checkBattle(Campaign& c, GameDatabase& database, int number, const BattleRead& b, Report& report) {
-  const std::string what = "battle " + std::to_string(number) + ": ";
-  const BattleDefinition& definition = b.definition;
-  const auto map = c.maps.find(definition.mapId);
-  if (map == c.maps.end())
-    report.problem("battledb.txt", b.line,
-                   what + "map " + std::to_string(definition.mapId) + " is not in mapdb.txt");
-  constexpr int kParty = GameFlowState::partySize;
-  if (definition.listed > kMaxBattleEntries)
-    report.problem("battledb.txt", b.line,
-                   what + std::to_string(definition.listed) + " combatants listed; a battle lists at most " +
-                       std::to_string(kMaxBattleEntries));
-  else if (definition.listed + kParty > kUnitSpriteSlots)
-    report.problem("battledb.txt", b.line,
-                   what + std::to_string(definition.listed) + " combatants listed; with the party of " +
-                       std::to_string(kParty) + " that is more than the " + std::to_string(kUnitSpriteSlots) +
-                       " a battle holds");
-  std::set<int> seen;
-  std::map<std::pair<int, int>, int> cells;
-  long long computerSpeed = 0, alliedSpeed = 0;
-  int computerCount = 0;
-  for (std::size_t k = 0; k < definition.entries.size(); ++k) {
-    const BattleEntry& e = definition.entries[k];
-    const int line = k < b.entryLines.size() ? b.entryLines[k] : b.line;
-    const std::string who = what + "character " + std::to_string(e.characterId);
-    const std::string cell = "(" + std::to_string(e.column) + ", " + std::to_string(e.row) + ")";
-    if (e.characterId >= 1 && e.characterId <= app::kSelectionSlots)
-      report.problem(
-          "battledb.txt", line,
-          who + " has a party member's number (1 to " + std::to_string(app::kSelectionSlots) + ")");
-    if (!seen.insert(e.characterId).second) report.problem("battledb.txt", line, who + " is listed twice");
-    if (!c.characters.contains(e.characterId))
-      report.problem("battledb.txt", line, who + " is not in chardb.txt");
-    else if (e.side == kPlayerSide)
-      alliedSpeed += derived(c, database, e.characterId).aspd;
-    else {
-      computerSpeed += derived(c, database, e.characterId).aspd;
-      ++computerCount;
+// The rules one battle's record must meet, each a function of its own. check() runs them in a fixed
+// order (the record as a whole, then each entry in turn, then the battle as it plays), which is the order
+// the findings come out in.
+class BattleCheck {
+ public:
+  BattleCheck(Campaign& c, GameDatabase& database, int number, const BattleRead& b, Report& report)
+      : c_(c),
+        database_(database),
+        b_(b),
+        definition_(b.definition),
+        report_(report),
+        what_("battle " + std::to_string(number) + ": "),
+        map_(c.maps.find(b.definition.mapId)) {}
+
+  void check() {
+    mapIsKnown();
+    combatantsFit();
+    for (std::size_t k = 0; k < definition_.entries.size(); ++k) {
+      const BattleEntry& e = definition_.entries[k];
+      const int line = k < b_.entryLines.size() ? b_.entryLines[k] : b_.line;
+      const std::string who = what_ + "character " + std::to_string(e.characterId);
+      notAPartyMember(e, line, who);
+      listedOnce(e, line, who);
+      characterIsKnown(e, line, who);
+      countSpeed(e);
+      standsOnTheMap(e, line, who);
+      hasACellOfItsOwn(e, line, who);
+      withinTheCursorsReach(e, line, who);
     }
-    if (map != c.maps.end()) {
-      const int columns = map->second.record.columns, rows = map->second.record.rows;
-      if (e.column < 1 || e.row < 1 || e.column > columns || e.row > rows)
-        report.problem("battledb.txt", line,
-                       who + " stands at " + cell + ", off the map's " + std::to_string(columns) + " x " +
-                           std::to_string(rows) + " cells");
-    }
-    if (const auto [it, added] = cells.emplace(std::pair{e.column, e.row}, e.characterId); !added)
-      report.problem("battledb.txt", line,
-                     who + " shares cell " + cell + " with character " + std::to_string(it->second));
-    if (e.column < 1 || e.row < 1 || e.column > kGridCells || e.row > kGridCells)
-      report.warn("battledb.txt", line,
-                  who + " at " + cell + " is outside columns and rows 1 to " + std::to_string(kGridCells) +
-                      ", where the grid cursor cannot reach");
+    partyHasRoom();
+    computerCanAct();
+    slowestPartyCanAct();
   }
+
+ private:
+  static constexpr int kParty = GameFlowState::partySize;
+
+  bool mapKnown() const { return map_ != c_.maps.end(); }
+  static std::string cellText(const BattleEntry& e) {
+    return "(" + std::to_string(e.column) + ", " + std::to_string(e.row) + ")";
+  }
+  void problem(int line, const std::string& message) { report_.problem("battledb.txt", line, message); }
+  void warn(int line, const std::string& message) { report_.warn("battledb.txt", line, message); }
+
+  void mapIsKnown() {
+    if (!mapKnown())
+      problem(b_.line, what_ + "map " + std::to_string(definition_.mapId) + " is not in mapdb.txt");
+  }
+
+  // The entries the record may list, and the sprite slots they and the party take.
+  void combatantsFit() {
+    const int listed = definition_.listed;
+    if (listed > kMaxBattleEntries)
+      problem(b_.line, what_ + std::to_string(listed) + " combatants listed; a battle lists at most " +
+                           std::to_string(kMaxBattleEntries));
+    else if (listed + kParty > kUnitSpriteSlots)
+      problem(b_.line, what_ + std::to_string(listed) + " combatants listed; with the party of " +
+                           std::to_string(kParty) + " that is more than the " +
+                           std::to_string(kUnitSpriteSlots) + " a battle holds");
+  }
+
+  void notAPartyMember(const BattleEntry& e, int line, const std::string& who) {
+    if (e.characterId >= 1 && e.characterId <= app::kSelectionSlots)
+      problem(line, who + " has a party member's number (1 to " + std::to_string(app::kSelectionSlots) + ")");
+  }
+
+  void listedOnce(const BattleEntry& e, int line, const std::string& who) {
+    if (!seen_.insert(e.characterId).second) problem(line, who + " is listed twice");
+  }
+
+  void characterIsKnown(const BattleEntry& e, int line, const std::string& who) {
+    if (!c_.characters.contains(e.characterId)) problem(line, who + " is not in chardb.txt");
+  }
+
+  // The speeds of the known characters, by side, for the turn-cycle rules below.
+  void countSpeed(const BattleEntry& e) {
+    if (!c_.characters.contains(e.characterId)) return;
+    const long long speed = derived(c_, database_, e.characterId).aspd;
+    if (e.side == kPlayerSide) {
+      alliedSpeed_ += speed;
+    } else {
+      computerSpeed_ += speed;
+      ++computerCount_;
+    }
+  }
+
+  void standsOnTheMap(const BattleEntry& e, int line, const std::string& who) {
+    if (!mapKnown()) return;
+    const int columns = map_->second.record.columns, rows = map_->second.record.rows;
+    if (e.column < 1 || e.row < 1 || e.column > columns || e.row > rows)
+      problem(line, who + " stands at " + cellText(e) + ", off the map's " + std::to_string(columns) + " x " +
+                        std::to_string(rows) + " cells");
+  }
+
+  void hasACellOfItsOwn(const BattleEntry& e, int line, const std::string& who) {
+    if (const auto [it, added] = cells_.emplace(std::pair{e.column, e.row}, e.characterId); !added)
+      problem(line, who + " shares cell " + cellText(e) + " with character " + std::to_string(it->second));
+  }
+
+  void withinTheCursorsReach(const BattleEntry& e, int line, const std::string& who) {
+    if (e.column < 1 || e.row < 1 || e.column > kGridCells || e.row > kGridCells)
+      warn(line, who + " at " + cellText(e) + " is outside columns and rows 1 to " +
+                     std::to_string(kGridCells) + ", where the grid cursor cannot reach");
+  }
+
   // The party is placed on free cells of the map among columns and rows 1 to 10, by the game's own
   // placement rule.
-  if (map != c.maps.end()) {
-    MapRecord field = map->second.record;
-    for (const BattleEntry& e : definition.entries)
+  void partyHasRoom() {
+    if (!mapKnown()) return;
+    MapRecord field = map_->second.record;
+    for (const BattleEntry& e : definition_.entries)
       if (e.column >= 1 && e.row >= 1 && e.column <= field.columns && e.row <= field.rows &&
-          c.characters.contains(e.characterId))
+          c_.characters.contains(e.characterId))
         field.occupancy[e.column][e.row] = e.characterId;
     int free = 0;
     for (int column = 1; column <= kGridCells; ++column)
       for (int row = 1; row <= kGridCells; ++row) free += app::isPlacementCell(field, column, row);
     if (free < kParty)
-      report.problem("battledb.txt", b.line,
-                     what + "only " + std::to_string(free) +
-                         " cells of the map within columns and rows 1 to " + std::to_string(kGridCells) +
-                         " are free; the party of " + std::to_string(kParty) + " needs " +
-                         std::to_string(kParty));
+      problem(b_.line, what_ + "only " + std::to_string(free) +
+                           " cells of the map within columns and rows 1 to " + std::to_string(kGridCells) +
+                           " are free; the party of " + std::to_string(kParty) + " needs " +
+                           std::to_string(kParty));
   }
+
   // The turn cycle picks whoever brings the running speed total to kTurnSpeed (chooseNextCombatant).
-  if (computerCount > 0 && computerSpeed < kTurnSpeed)
-    report.warn("battledb.txt", b.line,
-                what + "the computer's speeds sum to " + std::to_string(computerSpeed) + ", below " +
-                    std::to_string(kTurnSpeed) + ": once the party falls nobody is chosen to act");
+  void computerCanAct() {
+    if (computerCount_ > 0 && computerSpeed_ < kTurnSpeed)
+      warn(b_.line, what_ + "the computer's speeds sum to " + std::to_string(computerSpeed_) + ", below " +
+                        std::to_string(kTurnSpeed) + ": once the party falls nobody is chosen to act");
+  }
+
   // The slowest party the player can field, with any allies the battle lists.
-  std::vector<long long> partySpeeds;
-  for (int id = 1; id <= app::kSelectionSlots; ++id)
-    if (c.characters.contains(id)) partySpeeds.push_back(derived(c, database, id).aspd);
-  if (partySpeeds.size() >= static_cast<std::size_t>(kParty)) {
+  void slowestPartyCanAct() {
+    std::vector<long long> partySpeeds;
+    for (int id = 1; id <= app::kSelectionSlots; ++id)
+      if (c_.characters.contains(id)) partySpeeds.push_back(derived(c_, database_, id).aspd);
+    if (partySpeeds.size() < static_cast<std::size_t>(kParty)) return;
     std::sort(partySpeeds.begin(), partySpeeds.end());
-    long long party = alliedSpeed;
+    long long party = alliedSpeed_;
     for (int k = 0; k < kParty; ++k) party += partySpeeds[k];
     if (party < kTurnSpeed)
-      report.warn("battledb.txt", b.line,
-                  what + "the slowest party's speeds sum to " + std::to_string(party) + ", below " +
-                      std::to_string(kTurnSpeed) + ": once the opponents fall nobody is chosen to act");
+      warn(b_.line, what_ + "the slowest party's speeds sum to " + std::to_string(party) + ", below " +
+                        std::to_string(kTurnSpeed) + ": once the opponents fall nobody is chosen to act");
   }
+
+  Campaign& c_;
+  GameDatabase& database_;
+  const BattleRead& b_;
+  const BattleDefinition& definition_;
+  Report& report_;
+  const std::string what_;
+  const Table<MapRecord>::const_iterator map_;
+  std::set<int> seen_;
+  std::map<std::pair<int, int>, int> cells_;
+  long long computerSpeed_ = 0, alliedSpeed_ = 0;
+  int computerCount_ = 0;
+};
+
+void checkBattle(Campaign& c, GameDatabase& database, int number, const BattleRead& b, Report& report) {
+  BattleCheck(c, database, number, b, report).check();
 }
 
 }  // namespace

@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-namespace varnholt::platform {
+namespace varnholt::content {
 
 using ContentReportSink = std::function<void(const std::string& message)>;
 
@@ -26,4 +26,4 @@ std::string escapeForTerminal(std::string_view text);
 inline constexpr std::size_t kMaxContentReportLength = 300;
 inline constexpr int kMaxContentReports = 100;
 
-}  // namespace varnholt::platform
+}  // namespace varnholt::content

@@ -4,7 +4,7 @@
 
 #include <algorithm>
 
-#include "platform/content_report.h"
+#include "content/content_report.h"
 
 namespace varnholt::check {
 
@@ -34,7 +34,7 @@ Report checkCampaign(const std::filesystem::path& folder) {
 }
 
 std::string formatFinding(const std::filesystem::path& folder, const Finding& finding) {
-  using platform::escapeForTerminal;
+  using content::escapeForTerminal;
   const std::string file = (folder / finding.file).lexically_normal().string();
   std::string message = escapeForTerminal(std::string_view(finding.message).substr(0, kMaxMessageLength));
   if (finding.message.size() > kMaxMessageLength) message += "...";
@@ -44,30 +44,27 @@ std::string formatFinding(const std::filesystem::path& folder, const Finding& fi
 
 int reportCampaignAtStart(const std::filesystem::path& folder, const std::string& program,
                           std::ostream& out) {
-  platform::ContentReportSink previous = platform::setContentReportSink([](const std::string&) {});
+  content::ContentReportSink previous = content::setContentReportSink([](const std::string&) {});
   const Report report = checkCampaign(folder);
-  platform::setContentReportSink(std::move(previous));
+  content::setContentReportSink(std::move(previous));
   const int problems = report.problems();
   if (problems == 0) return 0;
-  out << program << ": the campaign in " << platform::escapeForTerminal(folder.string()) << " has "
-      << problems << (problems == 1 ? " problem" : " problems") << "; the game starts all the same\n";
+  out << program << ": the campaign in " << content::escapeForTerminal(folder.string()) << " has " << problems
+      << (problems == 1 ? " problem" : " problems") << "; the game starts all the same\n";
   int shown = 0;
   for (const Finding& finding : report.findings()) {
     if (finding.warning) continue;
     if (shown++ == kStartProblemsShown) break;
     out << program << ": " << formatFinding(folder, finding) << "\n";
   }
-  out << program << ": run varnholt-check " << platform::escapeForTerminal(folder.string())
+  out << program << ": run varnholt-check " << content::escapeForTerminal(folder.string())
       << " for the whole list\n";
   return problems;
 }
 
-std::optional<std::string> tooLarge(const std::filesystem::path& path, std::uintmax_t cap, const char* what) {
-  std::error_code error;
-  const std::uintmax_t size = std::filesystem::file_size(path, error);
-  if (error || size <= cap) return std::nullopt;
-  return std::to_string(size) + " bytes, more than the " + std::to_string(cap) + " the game reads of " +
-         what + "; it is not read";
+std::string tooLargeProblem(const content::FileFacts& facts, const char* what) {
+  return std::to_string(facts.size) + " bytes, more than the " + std::to_string(facts.cap) +
+         " the game reads of " + what + "; it is not read";
 }
 
 std::string summaryLine(const Report& report) {
