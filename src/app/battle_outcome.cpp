@@ -3,9 +3,9 @@
 // has the battle screen's frame hand over to the selection; winning the last battle shows the end picture
 // and ends the game.
 #include "app/game.h"
-#include "app/screen_rules.h"
 #include "battle/battle_definition.h"
 #include "engine/engine.h"
+#include "flow/screen_rules.h"
 
 namespace varnholt::app {
 

@@ -4,8 +4,8 @@
 #include <utility>
 
 #include "app/game.h"
-#include "app/screen_rules.h"
 #include "engine/engine.h"
+#include "flow/screen_rules.h"
 
 namespace varnholt::app {
 namespace {

@@ -2,9 +2,9 @@
 // shared picture sequences and the shutdown.
 #include "app/game.h"
 
-#include "app/screen_rules.h"
 #include "battle/battle_definition.h"
 #include "engine/engine.h"
+#include "flow/screen_rules.h"
 
 namespace varnholt::app {
 namespace {

@@ -1,9 +1,9 @@
 // The party-selection screen: eight portraits of the roster, the status panel of the character under
 // the cursor, and Enter adding that character to the coming battle on a random free cell.
 #include "app/game.h"
-#include "app/screen_rules.h"
 #include "content/content_report.h"
 #include "engine/engine.h"
+#include "flow/screen_rules.h"
 
 #include <algorithm>
 #include <string>

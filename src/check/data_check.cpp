@@ -12,7 +12,6 @@
 #include <string_view>
 #include <utility>
 
-#include "app/screen_rules.h"
 #include "battle/battle.h"
 #include "battle/battle_definition.h"
 #include "check/content_check.h"
@@ -24,6 +23,7 @@
 #include "data/records.h"
 #include "data/token_reader.h"
 #include "flow/game_flow_state.h"
+#include "flow/screen_rules.h"
 
 namespace varnholt::check {
 namespace {
@@ -444,8 +444,8 @@ class BattleCheck {
   }
 
   void notAPartyMember(const BattleEntry& e, int line, const std::string& who) {
-    if (e.characterId >= 1 && e.characterId <= app::kSelectionSlots)
-      problem(line, who + " has a party member's number (1 to " + std::to_string(app::kSelectionSlots) + ")");
+    if (e.characterId >= 1 && e.characterId <= kSelectionSlots)
+      problem(line, who + " has a party member's number (1 to " + std::to_string(kSelectionSlots) + ")");
   }
 
   void listedOnce(const BattleEntry& e, int line, const std::string& who) {
@@ -498,7 +498,7 @@ class BattleCheck {
         field.occupancy[e.column][e.row] = e.characterId;
     int free = 0;
     for (int column = 1; column <= kGridCells; ++column)
-      for (int row = 1; row <= kGridCells; ++row) free += app::isPlacementCell(field, column, row);
+      for (int row = 1; row <= kGridCells; ++row) free += isPlacementCell(field, column, row);
     if (free < kParty)
       problem(b_.line, what_ + "only " + std::to_string(free) +
                            " cells of the map within columns and rows 1 to " + std::to_string(kGridCells) +
@@ -516,7 +516,7 @@ class BattleCheck {
   // The slowest party the player can field, with any allies the battle lists.
   void slowestPartyCanAct() {
     std::vector<long long> partySpeeds;
-    for (int id = 1; id <= app::kSelectionSlots; ++id)
+    for (int id = 1; id <= kSelectionSlots; ++id)
       if (c_.characters.contains(id)) partySpeeds.push_back(derived(c_, database_, id).aspd);
     if (partySpeeds.size() < static_cast<std::size_t>(kParty)) return;
     std::sort(partySpeeds.begin(), partySpeeds.end());
@@ -612,18 +612,18 @@ void checkDatabases(const std::filesystem::path& folder, Report& report,
   if (const auto zero = c.characters.find(0); zero != c.characters.end())
     report.problem("chardb.txt", zero->second.line, "character 0: number 0 marks a free cell on the map");
 
-  for (int id = 1; id <= app::kSelectionSlots; ++id)
+  for (int id = 1; id <= kSelectionSlots; ++id)
     if (!c.characters.contains(id))
       report.problem("chardb.txt", 0,
                      "party member " + std::to_string(id) + " is missing (the roster is 1 to " +
-                         std::to_string(app::kSelectionSlots) + ")");
+                         std::to_string(kSelectionSlots) + ")");
   for (int n = 1; n <= kLastBattle; ++n)
     if (!battles.contains(n))
       report.problem("battledb.txt", 0, "battle " + std::to_string(n) + " is missing");
   for (const auto& [number, battle] : battles) checkBattle(c, database, number, battle, report);
 
   std::set<int> named;
-  for (int id = 1; id <= app::kSelectionSlots; ++id) named.insert(id);
+  for (int id = 1; id <= kSelectionSlots; ++id) named.insert(id);
   for (const auto& [number, battle] : battles)
     for (const BattleEntry& e : battle.definition.entries) named.insert(e.characterId);
   std::set<std::string> pictures;

@@ -1,7 +1,7 @@
 // The auto-player's per-frame choice of keys.
 #include "auto_player.h"
 
-#include "app/screen_rules.h"
+#include "flow/screen_rules.h"
 
 namespace varnholt::autoplay {
 namespace {
@@ -66,7 +66,7 @@ KeySet AutoPlayer::nextKeys(const app::Game& game) {
 }
 
 KeySet AutoPlayer::titleKeys(const app::Game& game) const {
-  return game.flow().cursorY() > app::kTitleBeginY ? app::KEY_UP : app::KEY_ENTER;
+  return game.flow().cursorY() > kTitleBeginY ? app::KEY_UP : app::KEY_ENTER;
 }
 
 KeySet AutoPlayer::selectionKeys(const app::Game& game) const {
@@ -74,7 +74,7 @@ KeySet AutoPlayer::selectionKeys(const app::Game& game) const {
   const Battle& battle = game.battle();
   for (int id : partyFor_(battle.battleNumber)) {
     if (inBattle(battle, id)) continue;
-    for (int k = 0; k < app::kSelectionSlots && k < flow.roster.count(); ++k)
+    for (int k = 0; k < kSelectionSlots && k < flow.roster.count(); ++k)
       if (flow.roster.at(k).id == id) return selectionKeyToward(flow.cursorX(), k);
     return 0;
   }

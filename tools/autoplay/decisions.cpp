@@ -6,8 +6,8 @@
 #include <cstdlib>
 #include <limits>
 
-#include "app/screen_rules.h"
 #include "battle/combat_formulas.h"
+#include "flow/screen_rules.h"
 
 namespace varnholt::autoplay {
 
@@ -26,8 +26,7 @@ KeySet commandBarKeyToward(float cursorX, float buttonX) {
 }
 
 KeySet selectionKeyToward(float cursorX, int index) {
-  return commandBarKeyToward(cursorX,
-                             app::kSelectionCursorX0 + static_cast<float>(app::kPortraitStep * index));
+  return commandBarKeyToward(cursorX, kSelectionCursorX0 + static_cast<float>(kPortraitStep * index));
 }
 
 int cellDistance(GridPos a, GridPos b) {
@@ -146,8 +145,8 @@ std::optional<GridPos> chooseApproachCell(const Character& mover, const std::vec
 
 std::vector<GridPos> cellsInRange(GridPos from, int range) {
   std::vector<GridPos> cells;
-  for (int column = 1; column <= app::kGridCells; ++column)
-    for (int row = 1; row <= app::kGridCells; ++row)
+  for (int column = 1; column <= kGridCells; ++column)
+    for (int row = 1; row <= kGridCells; ++row)
       if (cellDistance(from, {column, row}) <= range) cells.push_back({column, row});
   return cells;
 }

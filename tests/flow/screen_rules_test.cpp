@@ -1,10 +1,10 @@
 // The party placement and the portrait under the selection cursor (the cursor keys themselves are
 // covered by the replay tests).
-#include "app/screen_rules.h"
+#include "flow/screen_rules.h"
 
 #include <gtest/gtest.h>
 
-namespace varnholt::app {
+namespace varnholt {
 namespace {
 
 MapRecord openMap(int columns, int rows) {
@@ -85,4 +85,4 @@ TEST(SelectionCursor, PortraitUnderTheCursor) {
 }
 
 }  // namespace
-}  // namespace varnholt::app
+}  // namespace varnholt

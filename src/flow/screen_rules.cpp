@@ -1,9 +1,9 @@
 // The screens' cursor rules and the party placement.
-#include "app/screen_rules.h"
+#include "flow/screen_rules.h"
 
 #include <algorithm>
 
-namespace varnholt::app {
+namespace varnholt {
 
 float titleCursorUp(float y) {
   return std::max(y - 50, kTitleBeginY);
@@ -124,4 +124,4 @@ void openCommandBar(GameFlowState& flow) {
   flow.cursorToCommandBar();
 }
 
-}  // namespace varnholt::app
+}  // namespace varnholt

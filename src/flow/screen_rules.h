@@ -11,7 +11,7 @@
 #include "data/random.h"
 #include "flow/game_flow_state.h"
 
-namespace varnholt::app {
+namespace varnholt {
 
 // Title menu: the two entries' cursor positions.
 inline constexpr float kTitleBeginY = 100;
@@ -34,8 +34,6 @@ inline constexpr float kSkillCursorX = kSkillListX - kSkillCursorOffsetX;      /
 inline constexpr float kSkillCursorTop = kSkillListTop - kSkillCursorOffsetY;  // 390: the first line
 inline constexpr float kSkillCursorBottom = 555;
 inline constexpr float kSkillCursorStep = kSkillLineHeight;
-using varnholt::kCellPixels;
-using varnholt::kGridCells;
 
 // The title cursor after Up or Down: 50 pixels, kept between the two entries.
 float titleCursorUp(float y);
@@ -72,4 +70,4 @@ void clampBattleCursor(GameFlowState& flow);
 // Backspace on the battle screen, in every mode: back to the command bar with no command.
 void openCommandBar(GameFlowState& flow);
 
-}  // namespace varnholt::app
+}  // namespace varnholt
