@@ -1,6 +1,7 @@
 // What follows a battle: a lost battle shows the game-over picture and goes on; a won battle shows the
 // victory picture, levels up the survivors, writes them back to the roster and loads the next battle;
 // winning the last battle shows the end picture and ends the game.
+#include "app/frame_stop.h"
 #include "app/game.h"
 #include "app/screen_rules.h"
 #include "battle/battle_definition.h"
@@ -17,7 +18,7 @@ void Game::handleVictory() {
   if (battle_.battleNumber == kLastBattle + 1) {
     showResultPicture(pictures::kCampaignEnd);
     gameShutdown();
-    throw CampaignEnded();
+    throw FrameStop::campaignEnd();
   }
   showResultPicture(pictures::kVictory);
   for (int i = 0; i < battle_.units.count(); ++i) {
