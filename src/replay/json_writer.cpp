@@ -67,7 +67,7 @@ JsonWriter& JsonWriter::value(float number) {
     return *this;
   }
 #if defined(__EMSCRIPTEN__)
-  out_ << shortestFloatText(number);
+  out_ << app::shortestFloatText(number);
 #else
   char text[32];
   auto [end, ec] = std::to_chars(text, text + sizeof text, number);
