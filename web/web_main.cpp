@@ -11,19 +11,17 @@
 #include <unistd.h>
 
 #include <filesystem>
-#include <limits>
 #include <sstream>
 #include <string>
 
 #include "app/content_location.h"
 #include "app/game.h"
 #include "app/game_loop.h"
-#include "app/game_state_json.h"
 #include "app/key_script.h"
 #include "app/scripted_keyboard.h"
 #include "check/content_check.h"
-#include "frame_capture.h"
 #include "platform/web/web_platform.h"
+#include "replay/replay_session.h"
 
 namespace fs = std::filesystem;
 using namespace varnholt;
@@ -152,40 +150,22 @@ EMSCRIPTEN_KEEPALIVE int varnholt_replay(const char* dataDir, const char* keysPa
   if (!enterCampaign(dataDir, false)) return 1;
   platform::WebPlatform web(kFontAtlas, true);
   web.openWindow("Varnholt", 800, 600);
-  app::ScriptedKeyboard keyboard(web, *script);
-  app::FrameCapture capture(keyboard);
-  capture.setRecording(true, false);
-  app::Game game(capture);
-  if (!game.gameInit()) {
-    report("error", game.failure());
+  replay::ReplaySettings settings;
+  settings.frames = frames;
+  std::ostringstream log;  // no dumps in the page: nothing is logged
+  replay::ReplaySession session(web, *script, std::move(settings), log, "varnholt");
+  if (!session.start()) {
+    report("error", session.failure());
     return 1;
   }
-  const std::uint32_t startTicks = web.ticks();
-  app::FrameObserver observer;
-  observer.beforeFrame = [&](int frame) {
-    keyboard.beginFrame(frame);
-    capture.beginFrame(frame);
-  };
-  // The same frame count as varnholt-replay: the frame after the last one the script names.
-  const int lastNamed = script->lastFrame();
-  const int frameLimit = frames > 0                                    ? frames
-                         : lastNamed < std::numeric_limits<int>::max() ? lastNamed + 1
-                                                                       : lastNamed;
-  const app::LoopResult result = app::runGameLoop(game, capture, observer, frameLimit);
+  session.run();
   web.showLatest();
-
-  std::ostringstream json;
-  app::writeGameState(json, game, result);
-  std::ostringstream hashes;
-  for (const auto& presented : capture.presented())
-    hashes << presented.frame << ' ' << presented.index << ' ' << app::formatHash(presented.hash) << '\n';
-  std::ostringstream summary;
-  summary << "frames=" << result.frames << " ms=" << (web.ticks() - startTicks)
-          << " screenState=" << toNumber(game.flow().screenState)
-          << " battleNumber=" << game.battle().battleNumber << " exit=" << app::exitReasonName(result.reason);
-  game.gameShutdown();
-  page_replay_done(json.str().c_str(), hashes.str().c_str(), summary.str().c_str());
-  return result.reason == app::ExitReason::Stuck ? 3 : 0;
+  const std::string json = session.stateJson();
+  const std::string hashes = session.hashLines();
+  const std::string summary = session.summary();
+  session.shutdown();
+  page_replay_done(json.c_str(), hashes.c_str(), summary.c_str());
+  return session.exitCode();
 }
 
 // Microseconds of CPU work per battle frame: the game driven to battle 1 with the virtual clock, then

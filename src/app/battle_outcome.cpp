@@ -2,6 +2,7 @@
 // victory picture, levels up the survivors, writes them back to the roster, loads the next battle and
 // has the battle screen's frame hand over to the selection; winning the last battle shows the end picture
 // and ends the game.
+#include "app/frame_stop.h"
 #include "app/game.h"
 #include "battle/battle_definition.h"
 #include "engine/engine.h"
@@ -18,7 +19,7 @@ void Game::handleVictory() {
   if (battle_.battleNumber == kLastBattle + 1) {
     showResultPicture(pictures::kCampaignEnd);
     gameShutdown();
-    throw CampaignEnded();
+    throw FrameStop::campaignEnd();
   }
   showResultPicture(pictures::kVictory);
   for (int i = 0; i < battle_.units.count(); ++i) {

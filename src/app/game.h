@@ -23,13 +23,6 @@
 
 namespace varnholt::app {
 
-// Thrown by the victory handling after the last battle, once the game has shut down: no further frame
-// runs. The frame loop catches it and ends the program with exit code 0.
-class CampaignEnded : public std::exception {
- public:
-  const char* what() const noexcept override { return "the campaign is over"; }
-};
-
 class Game final : public BattleOutcome, private Screens {
  public:
   // Installs `platform` as the platform the engine uses and puts the engine and the random generator

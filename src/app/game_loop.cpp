@@ -1,8 +1,7 @@
 // The frame loop.
 #include "app/game_loop.h"
 
-#include "app/outside_quit.h"
-#include "app/scripted_keyboard.h"
+#include "app/frame_stop.h"
 
 namespace varnholt::app {
 
@@ -38,15 +37,10 @@ LoopResult runGameLoop(Game& game, platform::Platform& platform, const FrameObse
     if (observer.beforeFrame) observer.beforeFrame(frame);
     try {
       game.gameFrame();
-    } catch (const CampaignEnded&) {
-      result.reason = ExitReason::CampaignEnd;
-      return result;
-    } catch (const StuckFrame&) {
-      result.reason = ExitReason::Stuck;
-      return result;
-    } catch (const QuitRequested&) {
-      game.gameShutdown();
-      result.reason = ExitReason::Quit;
+    } catch (const FrameStop& stop) {
+      // A campaign that ended has shut down already; a quit is shut down here, as between frames.
+      if (stop.reason() == ExitReason::Quit) game.gameShutdown();
+      result.reason = stop.reason();
       return result;
     }
     if (observer.afterFrame) observer.afterFrame(frame);

@@ -5,17 +5,11 @@
 
 #include <functional>
 
+#include "app/frame_stop.h"
 #include "app/game.h"
 #include "platform/platform.h"
 
 namespace varnholt::app {
-
-enum class ExitReason {
-  Running,      // the frame limit was reached with the game still running
-  Quit,         // Escape, Space, the window closed or a quit signal: the game shut down
-  CampaignEnd,  // the last battle was won: the game shut down itself
-  Stuck,        // a frame kept reading the keyboard without ending
-};
 
 const char* exitReasonName(ExitReason reason);
 
@@ -30,7 +24,8 @@ struct LoopResult {
 };
 
 // Runs the loop on an initialised game until it quits, the campaign ends, or `frameLimit` frames have
-// run (no limit when 0). On a quit the game's shutdown has run.
+// run (no limit when 0). A frame that throws FrameStop ends the loop with its reason. On a quit the
+// game's shutdown has run.
 LoopResult runGameLoop(Game& game, platform::Platform& platform, const FrameObserver& observer,
                        int frameLimit = 0);
 

@@ -1,10 +1,12 @@
 // Stopping the running frame when the user asks from outside for the game to end.
 #include "app/outside_quit.h"
 
+#include "app/frame_stop.h"
+
 namespace varnholt::app {
 
 void OutsideQuit::stopIfRequested() {
-  if (inner().quitRequested()) throw QuitRequested();
+  if (inner().quitRequested()) throw FrameStop::quit();
 }
 
 platform::Message OutsideQuit::peekMessage() {

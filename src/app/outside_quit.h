@@ -1,20 +1,12 @@
 #pragma once
 // Ending the game at once when the user asks from outside it (the window's close button, SIGINT,
 // SIGTERM). Escape and Space keep their own way out (the quit message, at least one more frame); a
-// request from outside stops the frame that is running, even a splash or result picture that waits for
-// seconds or an intro page waiting for Enter, and the frame loop shuts the game down.
-
-#include <exception>
+// request from outside stops the frame that is running (a FrameStop), even a splash or result picture that
+// waits for seconds or an intro page waiting for Enter, and the frame loop shuts the game down.
 
 #include "app/platform_decorator.h"
 
 namespace varnholt::app {
-
-// Thrown out of the frame that is running when the user asked from outside for the game to end.
-class QuitRequested : public std::exception {
- public:
-  const char* what() const noexcept override { return "quit requested from outside the game"; }
-};
 
 class OutsideQuit : public PlatformDecorator {
  public:

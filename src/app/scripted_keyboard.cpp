@@ -1,13 +1,9 @@
 // Answers keyboard reads and direct key tests from a key script.
 #include "app/scripted_keyboard.h"
 
-#include <string>
+#include "app/frame_stop.h"
 
 namespace varnholt::app {
-
-StuckFrame::StuckFrame(int frame)
-    : std::runtime_error("frame " + std::to_string(frame) + " kept reading the keyboard without ending"),
-      frame_(frame) {}
 
 bool directKeyIn(platform::DirectKey key, KeySet keys) {
   switch (key) {
@@ -29,7 +25,7 @@ void ScriptedKeyboard::beginFrame(int frame) {
 }
 
 bool ScriptedKeyboard::readKeyboard(std::uint8_t (&state)[256]) {
-  if (++reads_ > readLimit_) throw StuckFrame(frame_);
+  if (++reads_ > readLimit_) throw FrameStop::stuck(frame_);
   latestRead_ = script_.readKeys(frame_, reads_);
   keySetToSnapshot(latestRead_, state);
   return true;

@@ -1,24 +1,13 @@
 #pragma once
 // The keyboard of a replayed session: every keyboard read and every direct key test answers from a key
 // script instead of the real keys. The frame loop tells it when a frame starts; a frame that keeps
-// reading the keyboard without end (an intro page whose Enter never comes) is stopped by an exception.
-
-#include <stdexcept>
+// reading the keyboard without end (an intro page whose Enter never comes) is stopped: the read past the
+// limit throws FrameStop::stuck.
 
 #include "app/key_script.h"
 #include "app/platform_decorator.h"
 
 namespace varnholt::app {
-
-// Thrown from a keyboard read when one frame has made more reads than the limit.
-class StuckFrame : public std::runtime_error {
- public:
-  explicit StuckFrame(int frame);
-  int frame() const { return frame_; }
-
- private:
-  int frame_;
-};
 
 class ScriptedKeyboard : public PlatformDecorator {
  public:

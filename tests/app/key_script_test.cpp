@@ -8,6 +8,7 @@
 #include <utility>
 #include <vector>
 
+#include "app/frame_stop.h"
 #include "app/scripted_keyboard.h"
 #include "platform/headless/headless_platform.h"
 
@@ -200,7 +201,8 @@ TEST(ScriptedKeyboardTest, EndlessReadingInOneFrameIsStopped) {
   try {
     keyboard.readKeyboard(state);
     FAIL() << "the 51st read went through";
-  } catch (const StuckFrame& stuck) {
+  } catch (const FrameStop& stuck) {
+    EXPECT_EQ(stuck.reason(), ExitReason::Stuck);
     EXPECT_EQ(stuck.frame(), 7);
   }
   keyboard.beginFrame(8);

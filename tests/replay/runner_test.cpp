@@ -9,14 +9,15 @@
 #include <iterator>
 #include <sstream>
 
+#include "app/frame_stop.h"
 #include "app/game.h"
 #include "app/game_loop.h"
-#include "app/game_state_json.h"
 #include "app/key_recorder.h"
 #include "app/press_keys.h"
 #include "app/scripted_keyboard.h"
 #include "engine/bitmap.h"
 #include "platform/headless/headless_platform.h"
+#include "replay/game_state_json.h"
 #include "replay_harness.h"
 
 namespace varnholt::testing {
@@ -187,7 +188,7 @@ RecordedSession playAndRecord(const fs::path& basic, platform::Platform& keys,
     auto result = app::runGameLoop(game, recorder, observer, 120);
     recorder.finish();
     EXPECT_EQ(result.reason, app::ExitReason::Running);
-    app::writeGameState(liveState, game, result);
+    replay::writeGameState(liveState, game, result);
     EXPECT_EQ(game.flow().screenState, Screen::Battle) << "the session reached the battle";
   }
   EXPECT_EQ(::chdir(here.c_str()), 0);
@@ -262,7 +263,7 @@ class TappingKeyboard : public platform::HeadlessPlatform {
     }
   }
   bool readKeyboard(std::uint8_t (&state)[256]) override {
-    if (++reads_ > 100000) throw app::StuckFrame(frame_);
+    if (++reads_ > 100000) throw app::FrameStop::stuck(frame_);
     if (frame_ == pageFrame_ && reads_ % 3 == 0) {
       change(platform::DIK_RETURN, true);
       change(platform::DIK_RETURN, false);
@@ -271,7 +272,7 @@ class TappingKeyboard : public platform::HeadlessPlatform {
     return true;
   }
   bool isKeyDown(platform::DirectKey key) override {
-    if (++reads_ > 100000) throw app::StuckFrame(frame_);
+    if (++reads_ > 100000) throw app::FrameStop::stuck(frame_);
     return key == platform::DirectKey::Return && held_[platform::DIK_RETURN];
   }
   void takeKeyEvents(std::vector<platform::KeyEvent>& events) override {

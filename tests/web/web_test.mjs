@@ -34,7 +34,7 @@ const types = {
   '.keys': 'text/plain; charset=utf-8',
 };
 
-// Static files of the site, and the key scripts under /keys/.
+// Static files of the site, the key scripts under /keys/, and scripts the tests write under /scratch/.
 function serve() {
   const server = http.createServer((request, response) => {
     const url = new URL(request.url, 'http://localhost');
@@ -43,6 +43,9 @@ function serve() {
     if (file.startsWith('/keys/')) {
       root = path.resolve(args.keys);
       file = file.slice('/keys'.length);
+    } else if (file.startsWith('/scratch/')) {
+      root = path.resolve(work);
+      file = file.slice('/scratch'.length);
     }
     if (file.endsWith('/')) file += 'index.html';
     const full = path.join(root, path.normalize(file));
@@ -56,13 +59,24 @@ function serve() {
   return new Promise((resolve) => server.listen(0, '127.0.0.1', () => resolve(server)));
 }
 
-// The native runner on the same campaign: its state JSON and frame hashes, and frame dumps.
+// The native runner on the same campaign: its state JSON, frame hashes, summary line and exit code, and
+// frame dumps.
 function nativeReplay(keysFile, extra = []) {
   const state = path.join(work, 'state.json');
   const hashes = path.join(work, 'hashes.txt');
-  execFileSync(args.replay, ['--data', args.campaign, '--keys', keysFile, '--state', state, '--hashes', hashes,
-    ...extra], { stdio: ['ignore', 'ignore', 'inherit'] });
-  return { json: fs.readFileSync(state, 'utf8'), hashes: fs.readFileSync(hashes, 'utf8') };
+  let summary;
+  let exitCode = 0;
+  try {
+    summary = execFileSync(args.replay, ['--data', args.campaign, '--keys', keysFile, '--state', state,
+      '--hashes', hashes, ...extra], { stdio: ['ignore', 'pipe', 'pipe'] });
+  } catch (error) {
+    // A stuck replay exits 3 with its outputs written; anything else is a failure of the runner.
+    if (error.status !== 3) throw error;
+    summary = error.stdout;
+    exitCode = error.status;
+  }
+  return { json: fs.readFileSync(state, 'utf8'), hashes: fs.readFileSync(hashes, 'utf8'),
+    summary: String(summary).trim(), exitCode };
 }
 
 // An 8-bit bottom-up BMP as RGBA bytes.
@@ -199,13 +213,23 @@ try {
     await context.close();
   }
 
-  // The campaign's winning and losing key scripts replayed in the page: the native runner's state.
-  for (const script of ['win.keys', 'lose.keys']) {
-    const native = nativeReplay(path.join(args.keys, script));
-    const { page, context } = await openPage(`?keys=/keys/${script}`);
+  // The campaign's winning and losing key scripts replayed in the page: the native runner's state, and
+  // its summary line (the win ends with the campaign). A script whose intro page never gets its Enter
+  // ends stuck in the page as natively.
+  fs.writeFileSync(path.join(work, 'stuck.keys'), '1 Down\n2.1 Enter\n');
+  const replays = [['win.keys', path.join(args.keys, 'win.keys'), '/keys/win.keys'],
+    ['lose.keys', path.join(args.keys, 'lose.keys'), '/keys/lose.keys'],
+    ['stuck.keys', path.join(work, 'stuck.keys'), '/scratch/stuck.keys']];
+  for (const [script, file, url] of replays) {
+    const native = nativeReplay(file);
+    const { page, context } = await openPage(`?keys=${url}`);
     await waitFor(page, () => ['replayed', 'error'].includes(window.varnholt && window.varnholt.status()), null, 600000);
     const web = await page.evaluate(() => ({ json: window.varnholt.stateText(), hashes: window.varnholt.hashes(),
-      error: window.varnholt.error() }));
+      summary: window.varnholt.summary(), error: window.varnholt.error() }));
+    const expectedEnd = { 'win.keys': 'campaign-end', 'lose.keys': 'running', 'stuck.keys': 'stuck' }[script];
+    check(web.summary === native.summary && native.summary.endsWith(' exit=' + expectedEnd) &&
+      native.exitCode === (expectedEnd === 'stuck' ? 3 : 0),
+      `${script} replayed in the page ends as natively: "${web.summary}"`);
     check(web.json !== null && web.json.trim() === native.json.trim(),
       `${script} replayed in the page ends in the native runner's JSON state${web.error ? ' (' + web.error + ')' : ''}`);
     const nativeLines = native.hashes.trim().split('\n');

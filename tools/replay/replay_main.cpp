@@ -11,22 +11,18 @@
 #include <filesystem>
 #include <fstream>
 #include <iostream>
-#include <limits>
 #include <map>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "app/content_location.h"
-#include "app/game.h"
-#include "app/game_loop.h"
-#include "app/game_state_json.h"
 #include "app/key_script.h"
 #include "app/scripted_keyboard.h"
 #include "check/content_check.h"
 #include "cli/option_parser.h"
-#include "frame_capture.h"
 #include "platform/headless/headless_platform.h"
+#include "replay/replay_session.h"
 
 namespace fs = std::filesystem;
 using namespace varnholt;
@@ -97,91 +93,37 @@ std::optional<ReplayOptions> parseArguments(int argc, char** argv) {
   return options;
 }
 
-bool writeDump(const fs::path& path, const platform::CapturedFrame& frame) {
-  std::string error;
-  if (!platform::writeFrameBmp(frame, path.string(), error)) {
-    std::cerr << "varnholt-replay: " << error << "\n";
-    return false;
+// Runs the game in the campaign folder (the working directory by now) to the end of the script and
+// writes what was asked for. Returns the exit code.
+int runReplay(const ReplayOptions& options, const app::KeyScript& script) {
+  platform::HeadlessPlatform headless;
+  replay::ReplaySettings settings;
+  settings.frames = options.frames;
+  settings.maxReads = options.maxReads;
+  settings.hashFrames = options.hashes.has_value();
+  settings.dumps = options.dumps;
+  replay::ReplaySession session(headless, script, std::move(settings), std::cerr, "varnholt-replay");
+  if (!session.start()) {
+    std::cerr << "varnholt: " << session.failure() << "\n";
+    return 1;
   }
-  return true;
-}
-
-// Writes the state as JSON and the frame hashes, where asked.
-void writeOutputs(const ReplayOptions& options, const app::Game& game, const app::LoopResult& result,
-                  const app::FrameCapture& capture) {
+  const app::LoopResult& result = session.run();
   if (options.state) {
     std::ofstream out(*options.state);
-    app::writeGameState(out, game, result);
+    out << session.stateJson();
     if (!out) std::cerr << "varnholt-replay: cannot write " << options.state->string() << "\n";
   }
   if (options.hashes) {
     std::ofstream out(*options.hashes);
-    for (const auto& presented : capture.presented()) {
-      out << presented.frame << ' ' << presented.index << ' ' << app::formatHash(presented.hash) << '\n';
-    }
+    out << session.hashLines();
     if (!out) std::cerr << "varnholt-replay: cannot write " << options.hashes->string() << "\n";
   }
-}
-
-// Runs the game in the campaign folder (the working directory by now) to the end of the script and
-// writes what was asked for. Returns the exit code.
-int replay(const ReplayOptions& options, const app::KeyScript& script) {
-  platform::HeadlessPlatform headless;
-  app::ScriptedKeyboard keyboard(headless, script, options.maxReads);
-  app::FrameCapture capture(keyboard);
-  capture.setRecording(options.hashes.has_value(), !options.dumps.empty());
-  app::Game game(capture);
-  if (!game.gameInit()) {
-    std::cerr << "varnholt: " << game.failure() << "\n";
-    return 1;
-  }
-  const std::uint32_t startTicks = headless.ticks();
-
-  auto writeDumpsFor = [&](int frame) {
-    auto [first, last] = options.dumps.equal_range(frame);
-    for (auto it = first; it != last; ++it) {
-      // A frame that presented nothing (Backspace on the battle screen) has no picture of its own.
-      if (capture.latestFrame() != frame) {
-        std::cerr << "varnholt-replay: frame " << frame << " presented no picture; " << it->second.string()
-                  << " not written\n";
-        continue;
-      }
-      writeDump(it->second, capture.latest());
-    }
-  };
-  app::FrameObserver observer;
-  observer.beforeFrame = [&](int frame) {
-    keyboard.beginFrame(frame);
-    capture.beginFrame(frame);
-  };
-  observer.afterFrame = writeDumpsFor;
-
-  // The frame after the last one the script names; a script naming the largest frame number runs to it.
-  const int lastNamed = script.lastFrame();
-  const int frameLimit = options.frames > 0                            ? options.frames
-                         : lastNamed < std::numeric_limits<int>::max() ? lastNamed + 1
-                                                                       : lastNamed;
-  const app::LoopResult result = app::runGameLoop(game, capture, observer, frameLimit);
-  if (result.reason == app::ExitReason::CampaignEnd || result.reason == app::ExitReason::Stuck) {
-    // The last frame stopped midway; what it presented is still its picture.
-    writeDumpsFor(result.frames);
-  }
-  for (const auto& [frame, path] : options.dumps) {
-    if (frame > result.frames) {
-      std::cerr << "varnholt-replay: the game ended after frame " << result.frames << "; " << path.string()
-                << " not written\n";
-    }
-  }
-
-  writeOutputs(options, game, result, capture);
-  std::cout << "frames=" << result.frames << " ms=" << (headless.ticks() - startTicks)
-            << " screenState=" << game.flow().screenState << " battleNumber=" << game.battle().battleNumber
-            << " exit=" << app::exitReasonName(result.reason) << "\n";
+  std::cout << session.summary() << "\n";
   if (result.reason == app::ExitReason::Stuck) {
     std::cerr << "varnholt-replay: frame " << result.frames << " kept reading the keyboard without ending\n";
   }
-  game.gameShutdown();
-  return result.reason == app::ExitReason::Stuck ? 3 : 0;
+  session.shutdown();
+  return session.exitCode();
 }
 
 }  // namespace
@@ -213,5 +155,5 @@ int main(int argc, char** argv) {
     std::cerr << "varnholt-replay: cannot enter " << search.found->string() << "\n";
     return 1;
   }
-  return replay(*options, *script);
+  return runReplay(*options, *script);
 }

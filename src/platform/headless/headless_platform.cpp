@@ -3,7 +3,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <fstream>
 
 namespace varnholt::platform {
 
@@ -14,59 +13,7 @@ bool validFrame(const Frame& frame) {
          frame.pitch >= frame.width;
 }
 
-void putLittleEndian(std::vector<std::uint8_t>& out, std::uint32_t value, int bytes) {
-  for (int i = 0; i < bytes; ++i) out.push_back(static_cast<std::uint8_t>(value >> (8 * i)));
-}
-
 }  // namespace
-
-bool writeFrameBmp(const CapturedFrame& frame, const std::string& path, std::string& error) {
-  if (frame.width <= 0 || frame.height <= 0 ||
-      frame.pixels.size() != static_cast<std::size_t>(frame.width) * frame.height) {
-    error = "no frame to write to " + path;
-    return false;
-  }
-  const std::uint32_t rowBytes = (static_cast<std::uint32_t>(frame.width) + 3u) & ~3u;
-  const std::uint32_t imageBytes = rowBytes * static_cast<std::uint32_t>(frame.height);
-  const std::uint32_t dataOffset = 14 + 40 + 1024;
-  std::vector<std::uint8_t> out;
-  out.reserve(dataOffset + imageBytes);
-  out.push_back('B');
-  out.push_back('M');
-  putLittleEndian(out, dataOffset + imageBytes, 4);
-  putLittleEndian(out, 0, 4);
-  putLittleEndian(out, dataOffset, 4);
-  putLittleEndian(out, 40, 4);
-  putLittleEndian(out, static_cast<std::uint32_t>(frame.width), 4);
-  putLittleEndian(out, static_cast<std::uint32_t>(frame.height), 4);
-  putLittleEndian(out, 1, 2);
-  putLittleEndian(out, 8, 2);
-  putLittleEndian(out, 0, 4);
-  putLittleEndian(out, imageBytes, 4);
-  putLittleEndian(out, 2835, 4);
-  putLittleEndian(out, 2835, 4);
-  putLittleEndian(out, 256, 4);
-  putLittleEndian(out, 0, 4);
-  for (const PaletteEntry& entry : frame.palette) {
-    out.push_back(entry.blue);
-    out.push_back(entry.green);
-    out.push_back(entry.red);
-    out.push_back(0);
-  }
-  for (int y = frame.height - 1; y >= 0; --y) {
-    const std::uint8_t* row = frame.pixels.data() + static_cast<std::size_t>(y) * frame.width;
-    out.insert(out.end(), row, row + frame.width);
-    out.insert(out.end(), rowBytes - static_cast<std::uint32_t>(frame.width), 0);
-  }
-  std::ofstream file(path, std::ios::binary | std::ios::trunc);
-  file.write(reinterpret_cast<const char*>(out.data()), static_cast<std::streamsize>(out.size()));
-  file.close();
-  if (!file) {
-    error = "cannot write " + path;
-    return false;
-  }
-  return true;
-}
 
 bool HeadlessPlatform::openWindow(std::string_view title, int width, int height) {
   if (width <= 0 || height <= 0) {
@@ -93,10 +40,6 @@ bool HeadlessPlatform::readKeyboard(std::uint8_t (&state)[256]) {
 
 bool HeadlessPlatform::isKeyDown(DirectKey key) {
   return keyDownHook_ ? keyDownHook_(key) : false;
-}
-
-void HeadlessPlatform::waitUntil(std::uint32_t deadline) {
-  if (static_cast<std::int32_t>(deadline - now_) > 0) now_ = deadline;
 }
 
 bool HeadlessPlatform::present(const Frame& frame) {
@@ -134,7 +77,7 @@ bool HeadlessPlatform::present(const Frame& frame) {
   }
   std::memcpy(lastFrame_.palette.data(), frame.palette, sizeof(PaletteEntry) * 256);
   ++presentCount_;
-  now_ += presentStep_;
+  clock_.framePresented();
   if (presentHook_) presentHook_(lastFrame_);
   return true;
 }

@@ -1,8 +1,7 @@
 #pragma once
-// A platform with no window, for tests and the replay runner. Time is virtual: it starts at a chosen
-// tick, a wait jumps straight to its deadline and every presented frame moves it on by a small step, so
-// a loop that shows pictures until a key comes still sees time pass. Keys come from hooks the caller
-// sets; every presented frame is copied so the caller can hash it or write it out as a BMP.
+// A platform with no window, for tests and the replay runner. Time is a virtual clock (see
+// virtual_clock.h). Keys come from hooks the caller sets; every presented frame is copied so the caller
+// can hash it or keep it.
 
 #include <array>
 #include <cstdint>
@@ -14,12 +13,9 @@
 #include "platform/frame_hash.h"
 #include "platform/message_queue.h"
 #include "platform/platform.h"
+#include "platform/virtual_clock.h"
 
 namespace varnholt::platform {
-
-// Writes the frame as an uncompressed bottom-up 8-bit BMP with its 256-colour table. False with `error`
-// set when the file cannot be written.
-bool writeFrameBmp(const CapturedFrame& frame, const std::string& path, std::string& error);
 
 class HeadlessPlatform : public Platform {
  public:
@@ -27,10 +23,7 @@ class HeadlessPlatform : public Platform {
   using KeyDownHook = std::function<bool(DirectKey key)>;
   using PresentHook = std::function<void(const CapturedFrame& frame)>;
 
-  // Milliseconds a present() adds to the virtual clock unless set otherwise.
-  static constexpr std::uint32_t DEFAULT_PRESENT_STEP = 1;
-
-  explicit HeadlessPlatform(std::uint32_t startTicks = 0) : now_(startTicks) {}
+  explicit HeadlessPlatform(std::uint32_t startTicks = 0) : clock_(startTicks) {}
 
   bool openWindow(std::string_view title, int width, int height) override;
   void closeWindow() override;
@@ -43,8 +36,8 @@ class HeadlessPlatform : public Platform {
   bool readKeyboard(std::uint8_t (&state)[256]) override;
   bool isKeyDown(DirectKey key) override;
 
-  std::uint32_t ticks() override { return now_; }
-  void waitUntil(std::uint32_t deadline) override;
+  std::uint32_t ticks() override { return clock_.now(); }
+  void waitUntil(std::uint32_t deadline) override { clock_.waitUntil(deadline); }
 
   bool present(const Frame& frame) override;
   TextRasterizer* textRasterizer() override;
@@ -55,9 +48,9 @@ class HeadlessPlatform : public Platform {
   void setKeyboardHook(KeyboardHook hook) { keyboardHook_ = std::move(hook); }
   void setKeyDownHook(KeyDownHook hook) { keyDownHook_ = std::move(hook); }
   void setPresentHook(PresentHook hook) { presentHook_ = std::move(hook); }
-  void setTicks(std::uint32_t ticks) { now_ = ticks; }
-  void advance(std::uint32_t milliseconds) { now_ += milliseconds; }
-  void setPresentStep(std::uint32_t milliseconds) { presentStep_ = milliseconds; }
+  void setTicks(std::uint32_t ticks) { clock_.set(ticks); }
+  void advance(std::uint32_t milliseconds) { clock_.advance(milliseconds); }
+  void setPresentStep(std::uint32_t milliseconds) { clock_.setPresentStep(milliseconds); }
   void setFontPath(std::string path) { font_.setPath(std::move(path)); }
   void requestScreenshot() { screenshotRequested_ = true; }
 
@@ -74,8 +67,7 @@ class HeadlessPlatform : public Platform {
 
  private:
   MessageQueue messages_;
-  std::uint32_t now_;
-  std::uint32_t presentStep_ = DEFAULT_PRESENT_STEP;
+  VirtualClock clock_;
   KeyboardHook keyboardHook_;
   KeyDownHook keyDownHook_;
   PresentHook presentHook_;

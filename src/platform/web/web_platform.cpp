@@ -106,14 +106,14 @@ bool WebPlatform::isKeyDown(DirectKey key) {
 }
 
 std::uint32_t WebPlatform::ticks() {
-  if (virtualClock_) return now_;
+  if (virtualClock_) return clock_.now();
   // performance.now(): monotonic milliseconds since the page loaded.
   return static_cast<std::uint32_t>(static_cast<std::uint64_t>(emscripten_get_now()));
 }
 
 void WebPlatform::waitUntil(std::uint32_t deadline) {
   if (virtualClock_) {
-    if (static_cast<std::int32_t>(deadline - now_) > 0) now_ = deadline;
+    clock_.waitUntil(deadline);
     return;
   }
   while (!stopRequested()) {
@@ -154,7 +154,7 @@ bool WebPlatform::present(const Frame& frame) {
   std::memcpy(latestPalette_.data(), frame.palette, sizeof(PaletteEntry) * 256);
   ++presentCount_;
   if (virtualClock_) {
-    now_ += kPresentStep;
+    clock_.framePresented();
     // A replay runs far faster than the screen: show a frame now and then, and let the page breathe.
     if (emscripten_get_now() - lastYield_ > kYieldEveryMs) {
       show();

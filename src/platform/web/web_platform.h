@@ -4,8 +4,8 @@
 // keeps, and waits by handing control back to the browser (Asyncify), so the game's own loop runs
 // unchanged while the page stays responsive.
 //
-// With a virtual clock it keeps the headless runner's time instead: it starts at 0, a wait jumps to its
-// deadline and every presented frame moves it on by 1 ms, so a key script replays exactly as natively.
+// With a virtual clock it keeps the headless runner's time instead (the same VirtualClock, from 0), so a
+// key script replays exactly as natively.
 
 #include <array>
 #include <cstdint>
@@ -16,13 +16,12 @@
 #include "platform/font/glyph_atlas.h"
 #include "platform/message_queue.h"
 #include "platform/platform.h"
+#include "platform/virtual_clock.h"
 
 namespace varnholt::platform {
 
 class WebPlatform : public Platform {
  public:
-  static constexpr std::uint32_t kPresentStep = 1;
-
   // `atlasPath`: the glyph atlas of the game font in the virtual file system.
   WebPlatform(std::string atlasPath, bool virtualClock);
 
@@ -59,7 +58,7 @@ class WebPlatform : public Platform {
 
   std::string atlasPath_;
   bool virtualClock_;
-  std::uint32_t now_ = 0;
+  VirtualClock clock_;
   MessageQueue messages_;
   std::unique_ptr<AtlasRasterizer> font_;
   bool fontFailed_ = false;

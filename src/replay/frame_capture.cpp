@@ -1,16 +1,9 @@
 // Hashing and keeping presented frames.
-#include "frame_capture.h"
+#include "replay/frame_capture.h"
 
 #include <algorithm>
-#include <cstdio>
 
-namespace varnholt::app {
-
-std::string formatHash(std::uint64_t hash) {
-  char text[17];
-  std::snprintf(text, sizeof text, "%016llx", static_cast<unsigned long long>(hash));
-  return text;
-}
+namespace varnholt::replay {
 
 void FrameCapture::beginFrame(int frame) {
   frame_ = frame;
@@ -36,4 +29,4 @@ bool FrameCapture::present(const platform::Frame& frame) {
   return PlatformDecorator::present(frame);
 }
 
-}  // namespace varnholt::app
+}  // namespace varnholt::replay

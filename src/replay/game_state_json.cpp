@@ -1,11 +1,16 @@
 // Writing the replay state.
-#include "app/game_state_json.h"
+#include "replay/game_state_json.h"
 
 #include <cstring>
 
-#include "app/json_writer.h"
+#include "replay/json_writer.h"
 
-namespace varnholt::app {
+namespace varnholt::replay {
+
+using app::ExitReason;
+using app::Game;
+using app::LoopResult;
+
 namespace {
 
 void writeCharacter(JsonWriter& json, const Character& c) {
@@ -74,7 +79,7 @@ void writeGameState(std::ostream& out, const Game& game, const LoopResult& resul
   JsonWriter json(out);
   json.beginObject();
   json.key("frames").value(result.frames);
-  json.key("exit").value(result.reason == ExitReason::Stuck ? "running" : exitReasonName(result.reason));
+  json.key("exit").value(result.reason == ExitReason::Stuck ? "running" : app::exitReasonName(result.reason));
   json.key("screenState").value(toNumber(flow.screenState));
   json.key("battleNumber").value(battle.battleNumber);
   json.key("battleState").value(battle.state);
@@ -124,4 +129,4 @@ void writeGameState(std::ostream& out, const Game& game, const LoopResult& resul
   out << '\n';
 }
 
-}  // namespace varnholt::app
+}  // namespace varnholt::replay

@@ -1,5 +1,5 @@
 // Writing JSON text.
-#include "app/json_writer.h"
+#include "replay/json_writer.h"
 
 #include <charconv>
 #include <cmath>
@@ -7,7 +7,7 @@
 
 #include "app/float_text.h"
 
-namespace varnholt::app {
+namespace varnholt::replay {
 
 void JsonWriter::separate() {
   if (afterKey_) {
@@ -67,7 +67,7 @@ JsonWriter& JsonWriter::value(float number) {
     return *this;
   }
 #if defined(__EMSCRIPTEN__)
-  out_ << shortestFloatText(number);
+  out_ << app::shortestFloatText(number);
 #else
   char text[32];
   auto [end, ec] = std::to_chars(text, text + sizeof text, number);
@@ -119,4 +119,4 @@ void JsonWriter::writeString(std::string_view text) {
   out_ << '"';
 }
 
-}  // namespace varnholt::app
+}  // namespace varnholt::replay

@@ -3,16 +3,12 @@
 // copy of the latest one (for dumping a frame as a picture).
 
 #include <cstdint>
-#include <string>
 #include <vector>
 
 #include "app/platform_decorator.h"
-#include "platform/headless/headless_platform.h"
+#include "platform/frame_hash.h"
 
-namespace varnholt::app {
-
-// 16 lower-case hexadecimal digits.
-std::string formatHash(std::uint64_t hash);
+namespace varnholt::replay {
 
 struct PresentedFrame {
   int frame = 0;  // the frame function call it happened in, from 1
@@ -20,7 +16,7 @@ struct PresentedFrame {
   std::uint64_t hash = 0;
 };
 
-class FrameCapture : public PlatformDecorator {
+class FrameCapture : public app::PlatformDecorator {
  public:
   using PlatformDecorator::PlatformDecorator;
 
@@ -48,4 +44,4 @@ class FrameCapture : public PlatformDecorator {
   bool keepLatest_ = true;
 };
 
-}  // namespace varnholt::app
+}  // namespace varnholt::replay

@@ -8,8 +8,8 @@
 #include "app/game.h"
 #include "app/game_loop.h"
 
-namespace varnholt::app {
+namespace varnholt::replay {
 
-void writeGameState(std::ostream& out, const Game& game, const LoopResult& result);
+void writeGameState(std::ostream& out, const app::Game& game, const app::LoopResult& result);
 
-}  // namespace varnholt::app
+}  // namespace varnholt::replay

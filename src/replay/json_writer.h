@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-namespace varnholt::app {
+namespace varnholt::replay {
 
 class JsonWriter {
  public:
@@ -36,4 +36,4 @@ class JsonWriter {
   bool afterKey_ = false;
 };
 
-}  // namespace varnholt::app
+}  // namespace varnholt::replay
