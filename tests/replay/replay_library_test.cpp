@@ -111,6 +111,24 @@ TEST(FrameDump, ReplacesAnOldPictureAndReportsWhatItCannotWrite) {
   EXPECT_NE(error.find("/nonexistent-folder/frame.bmp"), std::string::npos) << error;
 }
 
+TEST(OutputFile, IsWrittenWholeOrLeavesWhatWasThere) {
+  const fs::path path = scratchDir() / "output-state.json";
+  std::string error;
+  ASSERT_TRUE(replay::writeFileAtomically(path, "an older, longer state file", error)) << error;
+  ASSERT_TRUE(replay::writeFileAtomically(path, "{}", error)) << error;
+  EXPECT_EQ(fileBytes(path).size(), 2u);
+  EXPECT_FALSE(fs::exists(scratchDir() / "output-state.json.part"));
+
+  // A folder with something in it cannot be replaced by a file: the write fails, says where, keeps the
+  // folder and leaves no temporary file behind.
+  const fs::path taken = scratchDir() / "output-taken";
+  fs::create_directories(taken / "inside");
+  EXPECT_FALSE(replay::writeFileAtomically(taken, "{}", error));
+  EXPECT_NE(error.find("output-taken"), std::string::npos) << error;
+  EXPECT_TRUE(fs::is_directory(taken / "inside"));
+  EXPECT_FALSE(fs::exists(scratchDir() / "output-taken.part"));
+}
+
 // Runs `body` inside the campaign folder, as the game needs.
 template <typename Body>
 void inCampaign(const fs::path& dir, Body body) {

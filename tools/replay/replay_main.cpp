@@ -22,6 +22,7 @@
 #include "check/content_check.h"
 #include "cli/option_parser.h"
 #include "platform/headless/headless_platform.h"
+#include "replay/frame_dump.h"
 #include "replay/replay_session.h"
 
 namespace fs = std::filesystem;
@@ -108,16 +109,13 @@ int runReplay(const ReplayOptions& options, const app::KeyScript& script) {
     return 1;
   }
   const app::LoopResult& result = session.run();
-  if (options.state) {
-    std::ofstream out(*options.state);
-    out << session.stateJson();
-    if (!out) std::cerr << "varnholt-replay: cannot write " << options.state->string() << "\n";
-  }
-  if (options.hashes) {
-    std::ofstream out(*options.hashes);
-    out << session.hashLines();
-    if (!out) std::cerr << "varnholt-replay: cannot write " << options.hashes->string() << "\n";
-  }
+  // Each output is written whole or not at all: a tool waiting for the file never reads half of it.
+  auto write = [](const fs::path& path, const std::string& text) {
+    std::string error;
+    if (!replay::writeFileAtomically(path, text, error)) std::cerr << "varnholt-replay: " << error << "\n";
+  };
+  if (options.state) write(*options.state, session.stateJson());
+  if (options.hashes) write(*options.hashes, session.hashLines());
   std::cout << session.summary() << "\n";
   if (result.reason == app::ExitReason::Stuck) {
     std::cerr << "varnholt-replay: frame " << result.frames << " kept reading the keyboard without ending\n";
