@@ -26,6 +26,26 @@ bool directKeyHas(platform::DirectKey key, int code) {
   return false;
 }
 
+// Whether a press of this key may end a hold. Modifiers (Alt+Enter switches the display mode) and F11
+// and F12, which the backend keeps for itself (the display mode, screenshots), leave the hold alone.
+bool canSkip(int code) {
+  switch (code) {
+    case 0x1D:  // left Ctrl
+    case 0x2A:  // left Shift
+    case 0x36:  // right Shift
+    case 0x38:  // left Alt
+    case 0x57:  // F11
+    case 0x58:  // F12
+    case 0x9D:  // right Ctrl
+    case 0xB8:  // right Alt
+    case 0xDB:  // left Windows
+    case 0xDC:  // right Windows
+      return false;
+    default:
+      return true;
+  }
+}
+
 }  // namespace
 
 platform::Message SkipWaits::peekMessage() {
@@ -107,7 +127,7 @@ std::optional<std::uint8_t> SkipWaits::freshPress(std::size_t from) {
     const platform::KeyEvent& event = pending_[i];
     if (!event.down) {
       heldAtHold_[event.code] = false;
-    } else if (!heldAtHold_[event.code]) {
+    } else if (!heldAtHold_[event.code] && canSkip(event.code)) {
       const std::uint8_t code = event.code;
       pending_.erase(pending_.begin() + static_cast<std::ptrdiff_t>(i));
       return code;
@@ -120,7 +140,7 @@ std::optional<std::uint8_t> SkipWaits::freshPress(std::size_t from) {
     const auto index = static_cast<std::size_t>(code);
     if (state[code] == 0) {
       heldAtHold_[index] = false;
-    } else if (!heldAtHold_[index]) {
+    } else if (!heldAtHold_[index] && canSkip(code)) {
       // Its down event may have come in with the snapshot's own read.
       const std::size_t before = pending_.size();
       takeInnerEvents();

@@ -8,7 +8,8 @@
 // its frame's start, so a wait whose deadline lies more than kHoldMs ahead is a hold. It sleeps in slices
 // of kSliceMs on the backend's own wait and looks for a fresh press between them (a press that came after
 // the hold began, from the keyboard or a controller button the backend delivers as a key; a key already
-// down when the hold began does not count until it has been let go).
+// down when the hold began does not count until it has been let go; modifiers and the backend's own F11
+// and F12 never count).
 //
 // What a skip does: the clock the game reads jumps to the wait's deadline, as if the wait had run to its
 // end; from then on the clock runs that much ahead of the backend's. Every further wait of the same frame

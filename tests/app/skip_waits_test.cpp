@@ -289,6 +289,15 @@ TEST_P(SkipWaitsPlayed, AKeyHeldFromBeforeTheHoldDoesNotEndIt) {
   EXPECT_LT(played.frameEnds[2], 8100u);
 }
 
+TEST_P(SkipWaitsPlayed, ModifiersAndTheBackendsOwnKeysDoNotEndAHold) {
+  // Alt (of Alt+Enter) and F12 (a screenshot) during the splash; then Right ends it.
+  const Played played =
+      play({kBegin, {0x38, 1000, 100, 3}, {0x58, 1500, 100, 3}, {DIK_RIGHT, 4000, 100, 3}}, GetParam(), 4);
+  EXPECT_EQ(played.skips, 1);
+  EXPECT_GE(played.frameEnds.at(2), 4000u);
+  EXPECT_LT(played.frameEnds.at(2), 4100u);
+}
+
 TEST_P(SkipWaitsPlayed, TitleWaitsAreNeverCut) {
   // Down and Up during the title frames: every frame still takes its 20 ms.
   const Played played = play({{DIK_DOWN, 30, 10}, {platform::DIK_UP, 100, 10}}, GetParam(), 10);
