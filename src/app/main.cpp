@@ -17,6 +17,7 @@
 #include "app/press_keys.h"
 #include "app/screenshot.h"
 #include "app/settings.h"
+#include "app/skip_waits.h"
 #include "check/content_check.h"
 #include "platform/sdl/sdl_platform.h"
 
@@ -133,13 +134,20 @@ int main(int argc, char** argv) {
     std::cerr << "varnholt: window set-up failed: " << sdl.lastError() << "\n";
     return 1;
   }
-  // From the backend up: quitting from outside, the key mode, and the recorder, which so writes what
-  // the game itself saw.
+  // From the backend up: quitting from outside, the holds a press may end, the key mode, and the
+  // recorder, which so writes what the game itself saw.
   app::OutsideQuit outsideQuit(sdl);
+  const bool skipWaits = true;
+  std::unique_ptr<app::SkipWaits> skipper;
+  platform::Platform* held = &outsideQuit;
+  if (skipWaits) {
+    skipper = std::make_unique<app::SkipWaits>(outsideQuit);
+    held = skipper.get();
+  }
   std::unique_ptr<app::PressKeys> pressKeys;
-  platform::Platform* keys = &outsideQuit;
+  platform::Platform* keys = held;
   if (settings.keys == app::KeyMode::Press) {
-    pressKeys = std::make_unique<app::PressKeys>(outsideQuit);
+    pressKeys = std::make_unique<app::PressKeys>(*held);
     keys = pressKeys.get();
   }
   std::unique_ptr<app::KeyRecorder> recorder;
