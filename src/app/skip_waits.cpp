@@ -46,6 +46,12 @@ bool canSkip(int code) {
   }
 }
 
+// The quit keys end a hold and stay the game's: its quit test at the start of the next frame sees them,
+// as it would have after the wait, so a player who presses Escape during the splash quits at once.
+bool isQuitKey(int code) {
+  return code == platform::DIK_ESCAPE || code == platform::DIK_SPACE;
+}
+
 }  // namespace
 
 platform::Message SkipWaits::peekMessage() {
@@ -129,7 +135,7 @@ std::optional<std::uint8_t> SkipWaits::freshPress(std::size_t from) {
       heldAtHold_[event.code] = false;
     } else if (!heldAtHold_[event.code] && canSkip(event.code)) {
       const std::uint8_t code = event.code;
-      pending_.erase(pending_.begin() + static_cast<std::ptrdiff_t>(i));
+      if (!isQuitKey(code)) pending_.erase(pending_.begin() + static_cast<std::ptrdiff_t>(i));
       return code;
     }
   }
@@ -144,7 +150,7 @@ std::optional<std::uint8_t> SkipWaits::freshPress(std::size_t from) {
       // Its down event may have come in with the snapshot's own read.
       const std::size_t before = pending_.size();
       takeInnerEvents();
-      eraseDown(static_cast<std::uint8_t>(code), std::min(before, pending_.size()));
+      if (!isQuitKey(code)) eraseDown(static_cast<std::uint8_t>(code), std::min(before, pending_.size()));
       return static_cast<std::uint8_t>(code);
     }
   }
@@ -173,7 +179,7 @@ void SkipWaits::hold(std::uint32_t deadline) {
       const std::int32_t skipped = until(deadline, ticks());
       if (skipped > 0) ahead_ += static_cast<std::uint32_t>(skipped);
       skipping_ = true;
-      usedUp_ = *code;
+      usedUp_ = isQuitKey(*code) ? -1 : *code;
       ++skips_;
       return;
     }

@@ -18,7 +18,9 @@
 // the next peekMessage() ends the frame's skipping.
 //
 // The press that skips is used up: until that key is let go the game does not see it down, neither in its
-// keyboard snapshot, nor in a direct test, nor as a key event. Key events are stamped on the game's clock.
+// keyboard snapshot, nor in a direct test, nor as a key event. Escape and Space, the quit keys, are the
+// exception: they end the hold and are left for the game's quit test at the next frame's start, so a
+// quit during the splash is not held up for half a minute. Key events are stamped on the game's clock.
 // Waits that are not holds, and every session with no press during a hold, pass straight through.
 
 #include <array>

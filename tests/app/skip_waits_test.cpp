@@ -279,6 +279,17 @@ TEST_P(SkipWaitsPlayed, ThePressThatSkipsIsUsedUpUntilItIsLetGo) {
   EXPECT_EQ(played.partyCounts.back(), 1) << "a press after the release reaches the game";
 }
 
+TEST_P(SkipWaitsPlayed, EscapeEndsTheSplashAndIsLeftForTheQuitTest) {
+  // Escape pressed 2 s into the splash ends it at once, and the game quits a frame or two later instead
+  // of after the rest of the splash.
+  const Played played = play({kBegin, {platform::DIK_ESCAPE, 2000, 300, 3}}, GetParam(), 40);
+  EXPECT_EQ(played.skips, 1);
+  ASSERT_GE(played.frameEnds.size(), 3u);
+  EXPECT_LT(played.frameEnds[2], 2100u) << "the splash frame ended at the press";
+  EXPECT_LT(played.frameEnds.size(), 8u) << "the game quit";
+  EXPECT_LT(played.frameEnds.back(), 2500u);
+}
+
 TEST_P(SkipWaitsPlayed, AKeyHeldFromBeforeTheHoldDoesNotEndIt) {
   // Enter begins the campaign and is held into the splash; only the Down pressed after its release ends
   // the splash.
