@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-namespace varnholt::app {
+namespace varnholt::shell {
 
 class ChoicePrompt {
  public:
@@ -22,4 +22,4 @@ class ChoicePrompt {
   virtual int ask(std::string_view title, const std::vector<std::string>& choices, int cancel) = 0;
 };
 
-}  // namespace varnholt::app
+}  // namespace varnholt::shell
