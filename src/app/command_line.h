@@ -1,7 +1,7 @@
 #pragma once
-// The game's command line. Without options the game behaves as it always has: full screen, content
-// from the working directory (or the default campaign beside the executable); the settings file may
-// change that, and what the command line gives overrides the file.
+// The game's command line. Without options the game plays full screen with keys that act once per
+// press, content from the working directory (or the default campaign beside the executable); the
+// settings file may change that, and what the command line gives overrides the file.
 
 #include <optional>
 #include <string>
