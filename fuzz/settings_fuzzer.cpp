@@ -12,7 +12,8 @@ using namespace varnholt::app;
 namespace {
 
 bool sameSettings(const Settings& a, const Settings& b) {
-  return a.window == b.window && a.scaling == b.scaling && a.keys == b.keys && a.campaign == b.campaign;
+  return a.window == b.window && a.scaling == b.scaling && a.keys == b.keys && a.classic == b.classic &&
+         a.campaign == b.campaign;
 }
 
 }  // namespace

@@ -6,8 +6,8 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 packages=(build-essential cmake pkg-config libsdl2-dev libsdl2-ttf-dev fonts-dejavu-core libpng-dev
-  libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth xdotool x11-apps python3 desktop-file-utils
-  clang-14 libclang-rt-14-dev)
+  libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth xdotool x11-apps x11-utils xfonts-base python3
+  desktop-file-utils clang-14 libclang-rt-14-dev)
 if [ "${1:-}" = "--package" ]; then
   packages+=(dpkg-dev lintian)
 fi

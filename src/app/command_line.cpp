@@ -24,6 +24,8 @@ ParsedCommandLine parseCommandLine(const std::vector<std::string>& args) {
                settings.keys = parseKeyMode(value);
                return settings.keys ? std::string() : "--keys is frame or press, not '" + value + "'";
              })
+      .flag({"--classic"}, [&] { settings.classic = true; })
+      .flag({"--no-classic"}, [&] { settings.classic = false; })
       .value("--data", "a folder", cli::storeIn(settings.campaign))
       .value("--record", "a file", cli::storeIn(options.recordFile));
   const auto parsed = parser.parse(args);
@@ -45,8 +47,10 @@ std::string usageText(const std::string& program) {
          "  --windowed      play in a window instead of full screen\n"
          "  --fullscreen    play full screen (the default)\n"
          "  --scaling MODE  fit: the largest sharp picture that fits (the default); integer: whole steps\n"
-         "  --keys MODE     frame: a held key acts in every frame (the default); press: once per press,\n"
-         "                  a held key repeats\n"
+         "  --keys MODE     press: every press acts once, a held key repeats (the default); frame: a\n"
+         "                  held key acts in every frame\n"
+         "  --classic       the game exactly as it was defined: a held key acts in every frame whatever\n"
+         "                  --keys says (--no-classic undoes classic = yes from the settings file)\n"
          "  --record FILE   write the session's key input to FILE as a key script for varnholt-replay\n"
          "  --print-settings  print the settings in effect, as a settings file, and exit\n"
          "  --version       print the version and exit\n"

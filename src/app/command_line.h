@@ -1,7 +1,7 @@
 #pragma once
-// The game's command line. Without options the game behaves as it always has: full screen, content
-// from the working directory (or the default campaign beside the executable); the settings file may
-// change that, and what the command line gives overrides the file.
+// The game's command line. Without options the game plays full screen with keys that act once per
+// press, content from the working directory (or the default campaign beside the executable); the
+// settings file may change that, and what the command line gives overrides the file.
 
 #include <optional>
 #include <string>
@@ -15,7 +15,7 @@ struct Options {
   bool help = false;
   bool version = false;
   bool printSettings = false;
-  SettingsChanges settings;  // --windowed, --fullscreen, --scaling, --keys, --data
+  SettingsChanges settings;  // --windowed, --fullscreen, --scaling, --keys, --classic, --data
   std::optional<std::string> recordFile;
 };
 

@@ -19,6 +19,7 @@
 #include "app/settings.h"
 #include "app/skip_waits.h"
 #include "check/content_check.h"
+#include "platform/sdl/error_window.h"
 #include "platform/sdl/sdl_platform.h"
 
 #ifndef VARNHOLT_VERSION
@@ -61,6 +62,22 @@ void writeWaitReport(const char* path, const platform::SdlPlatform& sdl) {
       << sdl.serverPumps() << " renderer " << sdl.rendererName() << "\n";
 }
 
+// Lines of the settings file the game could not use, kept for the message of a start that fails.
+std::vector<std::string> settingsProblems;
+
+// A start that fails: the message on standard error and, for a start from the desktop where nobody
+// reads that, in a message window too (with the settings file's problems, which may be the cause).
+int cannotStart(const std::string& message) {
+  std::cerr << message << "\n";
+  std::string shown = message;
+  if (!settingsProblems.empty()) {
+    shown += "\n\nThe settings file has lines the game could not use:";
+    for (const std::string& problem : settingsProblems) shown += "\n" + problem;
+  }
+  platform::showErrorWindow("Varnholt", shown);
+  return 1;
+}
+
 // The settings in effect: the built-in defaults, the settings file's, the command line's.
 app::Settings effectiveSettings(const app::Options& options) {
   app::Settings settings;
@@ -70,6 +87,7 @@ app::Settings effectiveSettings(const app::Options& options) {
   if (const auto path = app::settingsPath(std::getenv("XDG_CONFIG_HOME"), home)) {
     const app::SettingsFile file = app::loadSettingsFile(*path, homeDir);
     for (const std::string& error : file.errors) std::cerr << error << "\n";
+    settingsProblems = file.errors;
     settings = app::applyChanges(settings, file.changes);
   }
   return app::applyChanges(settings, options.settings);
@@ -102,10 +120,7 @@ int main(int argc, char** argv) {
   const auto search =
       app::findContent(settings.campaign ? std::optional<fs::path>(*settings.campaign) : std::nullopt,
                        workingDir, app::executablePath(argv[0]));
-  if (!search.found) {
-    std::cerr << app::describeMissingContent(search) << "\n";
-    return 1;
-  }
+  if (!search.found) return cannotStart(app::describeMissingContent(search));
   // A damaged campaign is summed up on standard error; the game then does what it can with it.
   check::reportCampaignAtStart(*search.found, "varnholt", std::cerr);
   // The recording is named relative to where the game was started, before it enters the campaign.
@@ -114,16 +129,11 @@ int main(int argc, char** argv) {
     fs::path path = *options.recordFile;
     if (path.is_relative()) path = workingDir / path;
     recording.open(path);
-    if (!recording) {
-      std::cerr << "varnholt: cannot write the recording " << path.string() << "\n";
-      return 1;
-    }
+    if (!recording) return cannotStart("varnholt: cannot write the recording " + path.string());
     recording << "# Varnholt session recorded with --record; replay with varnholt-replay --keys\n";
   }
-  if (::chdir(search.found->c_str()) != 0) {
-    std::cerr << "varnholt: cannot enter the campaign folder " << search.found->string() << "\n";
-    return 1;
-  }
+  if (::chdir(search.found->c_str()) != 0)
+    return cannotStart("varnholt: cannot enter the campaign folder " + search.found->string());
 
   platform::SdlOptions sdlOptions;
   sdlOptions.windowed = settings.window == app::WindowMode::Windowed;
@@ -131,13 +141,14 @@ int main(int argc, char** argv) {
       settings.scaling == app::Scaling::Integer ? platform::FitMode::Integer : platform::FitMode::Fit;
   platform::SdlPlatform sdl(sdlOptions);
   if (!sdl.openWindow("Varnholt", 800, 600)) {
-    std::cerr << "varnholt: window set-up failed: " << sdl.lastError() << "\n";
-    return 1;
+    const std::string error = sdl.lastError();
+    sdl.closeWindow();
+    return cannotStart("varnholt: window set-up failed: " + error);
   }
-  // From the backend up: quitting from outside, the holds a press may end, the key mode, and the
-  // recorder, which so writes what the game itself saw.
+  // From the backend up: quitting from outside, the holds a press may end (not in the classic game),
+  // the key mode, and the recorder, which so writes what the game itself saw.
   app::OutsideQuit outsideQuit(sdl);
-  const bool skipWaits = true;
+  const bool skipWaits = !settings.classic;
   std::unique_ptr<app::SkipWaits> skipper;
   platform::Platform* held = &outsideQuit;
   if (skipWaits) {
@@ -146,7 +157,7 @@ int main(int argc, char** argv) {
   }
   std::unique_ptr<app::PressKeys> pressKeys;
   platform::Platform* keys = held;
-  if (settings.keys == app::KeyMode::Press) {
+  if (app::keyModeInEffect(settings) == app::KeyMode::Press) {
     pressKeys = std::make_unique<app::PressKeys>(*held);
     keys = pressKeys.get();
   }
@@ -159,8 +170,10 @@ int main(int argc, char** argv) {
 
   app::Game game(*gamePlatform);
   if (!game.gameInit()) {
-    std::cerr << "varnholt: " << game.failure() << "\n";
-    return 1;
+    // The message window goes on the desktop, not behind a full-screen game window.
+    const std::string failure = game.failure();
+    sdl.closeWindow();
+    return cannotStart("varnholt: " + failure);
   }
   app::FrameObserver observer;
   observer.beforeFrame = [&](int frame) {

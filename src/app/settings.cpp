@@ -37,6 +37,7 @@ Settings applyChanges(Settings settings, const SettingsChanges& changes) {
   if (changes.window) settings.window = *changes.window;
   if (changes.scaling) settings.scaling = *changes.scaling;
   if (changes.keys) settings.keys = *changes.keys;
+  if (changes.classic) settings.classic = *changes.classic;
   if (changes.campaign) settings.campaign = changes.campaign;
   return settings;
 }
@@ -56,6 +57,14 @@ std::optional<KeyMode> parseKeyMode(std::string_view text) {
   if (text == "press") return KeyMode::Press;
   return std::nullopt;
 }
+std::optional<bool> parseYesNo(std::string_view text) {
+  if (text == "yes") return true;
+  if (text == "no") return false;
+  return std::nullopt;
+}
+KeyMode keyModeInEffect(const Settings& settings) {
+  return settings.classic ? KeyMode::Frame : settings.keys;
+}
 const char* settingName(WindowMode mode) {
   return mode == WindowMode::Windowed ? "windowed" : "fullscreen";
 }
@@ -64,6 +73,9 @@ const char* settingName(Scaling scaling) {
 }
 const char* settingName(KeyMode mode) {
   return mode == KeyMode::Press ? "press" : "frame";
+}
+const char* yesNo(bool value) {
+  return value ? "yes" : "no";
 }
 
 SettingsFile parseSettings(std::string_view text, const std::string& fileName, const fs::path& baseDir,
@@ -114,6 +126,11 @@ SettingsFile parseSettings(std::string_view text, const std::string& fileName, c
         result.changes.keys = mode;
       else
         fail("keys is frame or press, not " + quoted(value));
+    } else if (key == "classic") {
+      if (auto classic = parseYesNo(value))
+        result.changes.classic = classic;
+      else
+        fail("classic is yes or no, not " + quoted(value));
     } else if (key == "campaign") {
       fs::path folder;
       if (value.rfind("~/", 0) == 0 && home) {
@@ -124,7 +141,7 @@ SettingsFile parseSettings(std::string_view text, const std::string& fileName, c
       }
       result.changes.campaign = folder.lexically_normal().string();
     } else {
-      fail("unknown setting " + quoted(key) + " (window, scaling, keys, campaign)");
+      fail("unknown setting " + quoted(key) + " (window, scaling, keys, classic, campaign)");
     }
   }
   return result;
@@ -184,9 +201,14 @@ std::string formatSettings(const Settings& settings) {
       "scaling = ";
   text += settingName(settings.scaling);
   text +=
-      "\n\n# frame: a held key acts in every frame; press: once per press, held keys repeat\n"
+      "\n\n# press: every press acts once, a held key repeats; frame: a held key acts in every frame\n"
       "keys = ";
   text += settingName(settings.keys);
+  text +=
+      "\n\n# yes: the game exactly as it was defined, with frame keys whatever 'keys' says; no: with the\n"
+      "# comforts around it\n"
+      "classic = ";
+  text += yesNo(settings.classic);
   text +=
       "\n\n# The campaign folder (relative to this file's folder, or starting with ~/); without it the\n"
       "# game plays the working directory's campaign, else the one installed with it.\n";
@@ -198,8 +220,10 @@ std::string settingsHelp() {
   return "  window = fullscreen|windowed     full screen (the default) or a window\n"
          "  scaling = fit|integer            the largest sharp picture that fits (the default), or\n"
          "                                   whole-number steps only\n"
-         "  keys = frame|press               a held key acts every frame (the default), or once per\n"
-         "                                   press with key repeat\n"
+         "  keys = press|frame               every press acts once, a held key repeats (the default),\n"
+         "                                   or a held key acts in every frame\n"
+         "  classic = no|yes                 yes: the game exactly as it was defined, with frame keys\n"
+         "                                   whatever keys says (as --classic); no is the default\n"
          "  campaign = FOLDER                the campaign to play (as --data)\n";
 }
 

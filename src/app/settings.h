@@ -23,15 +23,22 @@ enum class KeyMode { Frame, Press };
 struct Settings {
   WindowMode window = WindowMode::Fullscreen;
   Scaling scaling = Scaling::Fit;
-  KeyMode keys = KeyMode::Frame;
+  KeyMode keys = KeyMode::Press;
+  // The game exactly as it was defined, without the comforts of the shell around it: frame keys
+  // whatever `keys` says. Every later comfort of the shell tests this one value.
+  bool classic = false;
   std::optional<std::string> campaign;  // unset: the working directory or the installed campaign
 };
+
+// The key mode the game plays with: frame keys in classic mode, else the `keys` setting.
+KeyMode keyModeInEffect(const Settings& settings);
 
 // What one source (the file or the command line) sets; what it leaves unset keeps the earlier value.
 struct SettingsChanges {
   std::optional<WindowMode> window;
   std::optional<Scaling> scaling;
   std::optional<KeyMode> keys;
+  std::optional<bool> classic;
   std::optional<std::string> campaign;
 };
 
@@ -41,9 +48,11 @@ Settings applyChanges(Settings settings, const SettingsChanges& changes);
 std::optional<WindowMode> parseWindowMode(std::string_view text);
 std::optional<Scaling> parseScaling(std::string_view text);
 std::optional<KeyMode> parseKeyMode(std::string_view text);
+std::optional<bool> parseYesNo(std::string_view text);
 const char* settingName(WindowMode mode);
 const char* settingName(Scaling scaling);
 const char* settingName(KeyMode mode);
+const char* yesNo(bool value);
 
 struct SettingsFile {
   SettingsChanges changes;

@@ -15,11 +15,12 @@ namespace fs = std::filesystem;
 
 TEST(CommandLineTest, AcceptsEveryOptionInBothSpellings) {
   auto parsed = parseCommandLine({"--windowed", "--data", "camp", "--record=keys.txt", "--version", "--help",
-                                  "--scaling=integer", "--keys", "press", "--print-settings"});
+                                  "--scaling=integer", "--keys", "frame", "--print-settings", "--classic"});
   ASSERT_TRUE(parsed.options.has_value()) << parsed.error;
   EXPECT_EQ(parsed.options->settings.window, WindowMode::Windowed);
   EXPECT_EQ(parsed.options->settings.scaling, Scaling::Integer);
-  EXPECT_EQ(parsed.options->settings.keys, KeyMode::Press);
+  EXPECT_EQ(parsed.options->settings.keys, KeyMode::Frame);
+  EXPECT_EQ(parsed.options->settings.classic, true);
   EXPECT_TRUE(parsed.options->version);
   EXPECT_TRUE(parsed.options->help);
   EXPECT_TRUE(parsed.options->printSettings);
@@ -30,13 +31,15 @@ TEST(CommandLineTest, AcceptsEveryOptionInBothSpellings) {
   ASSERT_TRUE(none.options.has_value());
   EXPECT_FALSE(none.options->settings.window.has_value());
   EXPECT_FALSE(none.options->settings.campaign.has_value());
+  EXPECT_FALSE(none.options->settings.keys.has_value());
+  EXPECT_FALSE(none.options->settings.classic.has_value());
   EXPECT_FALSE(none.options->printSettings);
 }
 
 TEST(CommandLineTest, RejectsUnknownOptionsAndMissingValues) {
-  const std::vector<std::vector<std::string>> bad{{"--full-screen"}, {"--data"},        {"--data="},
-                                                  {"--record"},      {"campaign"},      {"--windowed", "-x"},
-                                                  {"--keys", "tap"}, {"--scaling=big"}, {"--windowed=1"}};
+  const std::vector<std::vector<std::string>> bad{
+      {"--full-screen"},    {"--data"},        {"--data="},       {"--record"},     {"campaign"},
+      {"--windowed", "-x"}, {"--keys", "tap"}, {"--scaling=big"}, {"--windowed=1"}, {"--classic=yes"}};
   for (const auto& args : bad) {
     auto parsed = parseCommandLine(args);
     EXPECT_FALSE(parsed.options.has_value()) << args.front();

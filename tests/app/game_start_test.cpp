@@ -84,7 +84,9 @@ TEST(GameCommandLine, HelpVersionAndUnknownOptions) {
 TEST(GameCommandLine, MissingContentIsOneLineAndExitOne) {
   const fs::path empty = fs::temp_directory_path() / ("varnholt-no-content-" + std::to_string(::getpid()));
   fs::create_directories(empty);
-  auto missing = runGame("--data " + empty.string());
+  // Without a display the message window cannot open: the game still ends at once, the message on
+  // standard error alone.
+  auto missing = runGame("--data " + empty.string(), "env -u DISPLAY -u WAYLAND_DISPLAY");
   fs::remove_all(empty);
   EXPECT_EQ(missing.code, 1);
   EXPECT_NE(missing.err.find("chardb.txt"), std::string::npos) << missing.err;
@@ -94,16 +96,18 @@ TEST(GameCommandLine, MissingContentIsOneLineAndExitOne) {
 TEST(GameCommandLine, PrintSettingsShowsTheFileUnderTheCommandLineAndNamesBadLines) {
   const fs::path config = fs::temp_directory_path() / ("varnholt-config-" + std::to_string(::getpid()));
   fs::create_directories(config / "varnholt");
-  std::ofstream(config / "varnholt" / "settings.ini") << "scaling = integer\nkeys = press\nvolume = 3\n";
+  std::ofstream(config / "varnholt" / "settings.ini")
+      << "scaling = integer\nkeys = press\nvolume = 3\nclassic = yes\n";
   const auto printed = runGame("--print-settings --keys frame", "XDG_CONFIG_HOME=" + config.string());
   fs::remove_all(config);
   EXPECT_EQ(printed.code, 0);
   EXPECT_EQ(printed.err, (config / "varnholt" / "settings.ini").string() +
                              ":3: unknown setting 'volume' "
-                             "(window, scaling, keys, campaign)\n");
+                             "(window, scaling, keys, classic, campaign)\n");
   EXPECT_NE(printed.out.find("\nscaling = integer\n"), std::string::npos) << printed.out;
   EXPECT_NE(printed.out.find("\nkeys = frame\n"), std::string::npos) << printed.out;
   EXPECT_NE(printed.out.find("\nwindow = fullscreen\n"), std::string::npos) << printed.out;
+  EXPECT_NE(printed.out.find("\nclassic = yes\n"), std::string::npos) << printed.out;
 }
 #endif
 

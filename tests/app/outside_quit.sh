@@ -29,11 +29,12 @@ hold() {
   xdotool keyup "$1"
 }
 
-# One case: start the game, bring it to SCREEN, ask it to quit by WAY, and expect it gone within a few
-# seconds (the splash's wait alone would last ten) with exit code 0.
+# One case: start the game (with frame keys, where a key acts only while it is down at a frame's start,
+# which the Escape check below relies on), bring it to SCREEN, ask it to quit by WAY, and expect it gone
+# within a few seconds (the splash's wait alone would last ten) with exit code 0.
 run_case() {
   local screen=$1 way=$2
-  "$varnholt" --data "$work/campaign" --windowed 2>"$work/err" &
+  "$varnholt" --data "$work/campaign" --windowed --keys frame 2>"$work/err" &
   pid=$!
   local window
   window=$(timeout 20 xdotool search --sync --name '^Varnholt$' | head -1) || {

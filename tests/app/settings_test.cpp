@@ -31,20 +31,53 @@ TEST(SettingsTest, EveryUnusableLineIsReportedByNumberAndTheRestStillCounts) {
       "keys = press\n"
       "campaign = c#1\n"  // 12: '#' inside a word is part of it
       "scaling = fit #\tx\n"
-      "bad\0line = 1\n"           // 14: a NUL byte
-      "  window\t=\tfullscreen";  // 15: no newline at the end, tabs around '='
+      "bad\0line = 1\n"   // 14: a NUL byte
+      "classic = true\n"  // 15: not yes or no
+      "classic = yes\n"
+      "  window\t=\tfullscreen";  // 17: no newline at the end, tabs around '='
   const SettingsFile file =
       parseSettings(std::string_view(raw, sizeof raw - 1), "s.ini", "/cfg", std::nullopt);
   std::vector<std::string> lines;
   for (const std::string& error : file.errors) lines.push_back(error.substr(0, error.find(": ")));
   EXPECT_EQ(lines, (std::vector<std::string>{"s.ini:4", "s.ini:5", "s.ini:6", "s.ini:7", "s.ini:8", "s.ini:9",
-                                             "s.ini:14"}))
+                                             "s.ini:14", "s.ini:15"}))
       << ::testing::PrintToString(file.errors);
   EXPECT_NE(file.errors[4].find("'colour'"), std::string::npos) << file.errors[4];
   EXPECT_EQ(file.changes.window, WindowMode::Fullscreen);
   EXPECT_EQ(file.changes.scaling, Scaling::Fit);
   EXPECT_EQ(file.changes.keys, KeyMode::Press);
   EXPECT_EQ(file.changes.campaign, "/cfg/c#1");
+  EXPECT_EQ(file.changes.classic, true);
+  EXPECT_NE(file.errors[7].find("classic is yes or no, not 'true'"), std::string::npos) << file.errors[7];
+}
+
+TEST(SettingsTest, PressKeysByDefaultAndClassicPlaysWithFrameKeysWhateverKeysSays) {
+  const Settings defaults;
+  EXPECT_EQ(defaults.keys, KeyMode::Press);
+  EXPECT_FALSE(defaults.classic);
+  EXPECT_EQ(keyModeInEffect(defaults), KeyMode::Press);
+
+  // classic = yes in the file wins over its keys = press; --no-classic on the command line undoes it,
+  // and --classic undoes classic = no.
+  const SettingsFile file = parseSettings("keys = press\nclassic = yes\n", "s", "/", {});
+  ASSERT_TRUE(file.errors.empty()) << ::testing::PrintToString(file.errors);
+  const Settings fromFile = applyChanges(Settings{}, file.changes);
+  EXPECT_TRUE(fromFile.classic);
+  EXPECT_EQ(fromFile.keys, KeyMode::Press);
+  EXPECT_EQ(keyModeInEffect(fromFile), KeyMode::Frame);
+
+  const auto modern = parseCommandLine({"--no-classic"});
+  ASSERT_TRUE(modern.options.has_value());
+  EXPECT_EQ(keyModeInEffect(applyChanges(fromFile, modern.options->settings)), KeyMode::Press);
+
+  const Settings notClassic = applyChanges(Settings{}, parseSettings("classic = no\n", "s", "/", {}).changes);
+  const auto classic = parseCommandLine({"--keys=press", "--classic"});
+  ASSERT_TRUE(classic.options.has_value());
+  const Settings both = applyChanges(notClassic, classic.options->settings);
+  EXPECT_TRUE(both.classic);
+  EXPECT_EQ(keyModeInEffect(both), KeyMode::Frame);
+  // A command line without the option leaves the file's choice alone.
+  EXPECT_TRUE(applyChanges(fromFile, parseCommandLine({"--windowed"}).options->settings).classic);
 }
 
 TEST(SettingsTest, CampaignFoldersAreTakenFromTheFilesFolderOrHome) {
@@ -65,15 +98,16 @@ TEST(SettingsTest, CampaignFoldersAreTakenFromTheFilesFolderOrHome) {
 }
 
 TEST(SettingsTest, TheCommandLineWinsAndPrintedSettingsReadBackTheSame) {
-  const SettingsFile file =
-      parseSettings("window = windowed\nscaling = integer\nkeys = press\ncampaign = /a\n", "s", "/", {});
+  const SettingsFile file = parseSettings(
+      "window = windowed\nscaling = integer\nkeys = frame\nclassic = yes\ncampaign = /a\n", "s", "/", {});
   ASSERT_TRUE(file.errors.empty());
   const auto line = parseCommandLine({"--fullscreen", "--data", "/b"});
   ASSERT_TRUE(line.options.has_value());
   const Settings settings = applyChanges(applyChanges(Settings{}, file.changes), line.options->settings);
   EXPECT_EQ(settings.window, WindowMode::Fullscreen);
   EXPECT_EQ(settings.scaling, Scaling::Integer);
-  EXPECT_EQ(settings.keys, KeyMode::Press);
+  EXPECT_EQ(settings.keys, KeyMode::Frame);
+  EXPECT_TRUE(settings.classic);
   EXPECT_EQ(settings.campaign, "/b");
 
   for (const Settings& shown : {Settings{}, settings}) {
@@ -83,11 +117,14 @@ TEST(SettingsTest, TheCommandLineWinsAndPrintedSettingsReadBackTheSame) {
     EXPECT_EQ(back.window, shown.window);
     EXPECT_EQ(back.scaling, shown.scaling);
     EXPECT_EQ(back.keys, shown.keys);
+    EXPECT_EQ(back.classic, shown.classic);
     EXPECT_EQ(back.campaign, shown.campaign);
   }
   // --help lists every setting the file takes.
-  for (const char* key : {"window =", "scaling =", "keys =", "campaign ="})
+  for (const char* key : {"window =", "scaling =", "keys =", "classic =", "campaign =", "--classic"})
     EXPECT_NE(usageText("varnholt").find(key), std::string::npos) << key;
+  EXPECT_NE(formatSettings(Settings{}).find("\nclassic = no\n"), std::string::npos);
+  EXPECT_NE(formatSettings(Settings{}).find("\nkeys = press\n"), std::string::npos);
 }
 
 TEST(SettingsTest, FilesThatAreMissingFoldersOrHugeAreReportedOnceOrNotAtAll) {
