@@ -12,6 +12,7 @@ namespace varnholt::app {
 
 void Game::handleDefeat() {
   showResultPicture(pictures::kDefeat);
+  ++defeats_;
 }
 
 void Game::handleVictory() {

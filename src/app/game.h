@@ -46,6 +46,9 @@ class Game final : public BattleOutcome, private Screens {
 
   const std::string& failure() const { return failure_; }
   bool shutDown() const { return shutDown_; }
+  // How many lost battles have shown their picture; the shell around the game watches it to offer a
+  // retry. The rules never read it.
+  int defeats() const { return defeats_; }
 
   GameDatabase& database() { return database_; }
   GameFlowState& flow() { return flow_; }
@@ -106,6 +109,7 @@ class Game final : public BattleOutcome, private Screens {
   std::string failure_;
   bool displayUp_ = false;
   bool shutDown_ = false;
+  int defeats_ = 0;
   // The screen the battle screen's frame hands over to: the selection once a victory within the frame
   // has loaded the next battle, else the battle again.
   Screen afterBattleFrame_ = Screen::Battle;

@@ -84,6 +84,13 @@ void KeyRecorder::finish() {
   current_ = RecordedFrame{};
 }
 
+void KeyRecorder::flush() {
+  if (frame_ != 0) writer_.writeFrame(frame_, current_);
+  writer_.finish();
+  frame_ = 0;
+  current_ = RecordedFrame{};
+}
+
 bool KeyRecorder::readKeyboard(std::uint8_t (&state)[256]) {
   bool ok = PlatformDecorator::readKeyboard(state);
   current_.reads.push_back(snapshotToKeySet(state));

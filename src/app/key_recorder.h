@@ -54,6 +54,9 @@ class KeyRecorder : public PlatformDecorator {
   void beginFrame(int frame);
   // Writes the last frame and everything pending, and marks the session's length.
   void finish();
+  // Writes the frame under way and everything pending, so what was written covers the session up to
+  // here; the next frame starts a line of its own. Called between frames.
+  void flush();
 
   bool readKeyboard(std::uint8_t (&state)[256]) override;
   bool isKeyDown(platform::DirectKey key) override;

@@ -1,5 +1,6 @@
 // varnholt: the game on the SDL2 backend. Finds the campaign, opens the window, runs the game until it
-// quits or the campaign ends, records the session's keys when asked and saves screenshots on F12.
+// quits or the campaign ends, keeps checkpoints, records the session's keys when asked and saves
+// screenshots on F12.
 #include <unistd.h>
 
 #include <cstdlib>
@@ -7,12 +8,12 @@
 #include <fstream>
 #include <iostream>
 #include <memory>
+#include <optional>
 
 #include "app/command_line.h"
 #include "app/content_location.h"
 #include "app/game.h"
 #include "app/game_loop.h"
-#include "app/key_recorder.h"
 #include "app/outside_quit.h"
 #include "app/press_keys.h"
 #include "app/screenshot.h"
@@ -21,6 +22,9 @@
 #include "check/content_check.h"
 #include "platform/sdl/error_window.h"
 #include "platform/sdl/sdl_platform.h"
+#include "shell/checkpoint.h"
+#include "shell/checkpoint_run.h"
+#include "shell/choice_prompt.h"
 
 #ifndef VARNHOLT_VERSION
 #define VARNHOLT_VERSION "0.0.0"
@@ -121,16 +125,26 @@ int main(int argc, char** argv) {
       app::findContent(settings.campaign ? std::optional<fs::path>(*settings.campaign) : std::nullopt,
                        workingDir, app::executablePath(argv[0]));
   if (!search.found) return cannotStart(app::describeMissingContent(search));
+  // Checkpoints are named after the campaign's absolute folder, taken before the game enters it.
+  std::error_code ignored;
+  const fs::path campaignDir = fs::absolute(*search.found, ignored);
   // A damaged campaign is summed up on standard error; the game then does what it can with it.
   check::reportCampaignAtStart(*search.found, "varnholt", std::cerr);
-  // The recording is named relative to where the game was started, before it enters the campaign.
+  // The recording is named relative to where the game was started, before it enters the campaign. A
+  // retry starts it afresh, so it holds the kept keys and then the new ones.
   std::ofstream recording;
-  if (options.recordFile) {
-    fs::path path = *options.recordFile;
-    if (path.is_relative()) path = workingDir / path;
-    recording.open(path);
-    if (!recording) return cannotStart("varnholt: cannot write the recording " + path.string());
+  fs::path recordPath;
+  const auto openRecording = [&]() -> bool {
+    if (recording.is_open()) recording.close();
+    recording.open(recordPath, std::ios::trunc);
+    if (!recording) return false;
     recording << "# Varnholt session recorded with --record; replay with varnholt-replay --keys\n";
+    return true;
+  };
+  if (options.recordFile) {
+    recordPath = *options.recordFile;
+    if (recordPath.is_relative()) recordPath = workingDir / recordPath;
+    if (!openRecording()) return cannotStart("varnholt: cannot write the recording " + recordPath.string());
   }
   if (::chdir(search.found->c_str()) != 0)
     return cannotStart("varnholt: cannot enter the campaign folder " + search.found->string());
@@ -145,8 +159,9 @@ int main(int argc, char** argv) {
     sdl.closeWindow();
     return cannotStart("varnholt: window set-up failed: " + error);
   }
-  // From the backend up: quitting from outside, the holds a press may end (not in the classic game),
-  // the key mode, and the recorder, which so writes what the game itself saw.
+  // From the backend up: quitting from outside, the holds a press may end (not in the classic game), the
+  // key mode; the checkpoint run adds the kept keys and the recorder above, which so write what the game
+  // itself saw.
   app::OutsideQuit outsideQuit(sdl);
   const bool skipWaits = !settings.classic;
   std::unique_ptr<app::SkipWaits> skipper;
@@ -161,29 +176,46 @@ int main(int argc, char** argv) {
     pressKeys = std::make_unique<app::PressKeys>(*held);
     keys = pressKeys.get();
   }
-  std::unique_ptr<app::KeyRecorder> recorder;
   platform::Platform* gamePlatform = keys;
-  if (options.recordFile) {
-    recorder = std::make_unique<app::KeyRecorder>(*keys, recording);
-    gamePlatform = recorder.get();
-  }
 
-  app::Game game(*gamePlatform);
-  if (!game.gameInit()) {
-    // The message window goes on the desktop, not behind a full-screen game window.
-    const std::string failure = game.failure();
-    sdl.closeWindow();
-    return cannotStart("varnholt: " + failure);
+  // Checkpoints, kept unless the game is played as it was first made.
+  const bool keepCheckpoints = !settings.classic;
+  std::optional<shell::Checkpoints> checkpoints;
+  if (keepCheckpoints) {
+    if (const auto folder = shell::checkpointFolder(std::getenv("XDG_STATE_HOME"), std::getenv("HOME"))) {
+      checkpoints.emplace(shell::checkpointFile(*folder, campaignDir), VARNHOLT_VERSION,
+                          shell::campaignFingerprint(campaignDir));
+    }
   }
-  app::FrameObserver observer;
-  observer.beforeFrame = [&](int frame) {
-    if (recorder) recorder->beginFrame(frame);
-  };
-  observer.afterFrame = [&](int) {
+  // The questions put to the player (continue, retry). None here: checkpoints are still kept, a new
+  // campaign starts and a lost battle goes on.
+  shell::ChoicePrompt* prompt = nullptr;
+
+  shell::CheckpointRun run;
+  run.platform = gamePlatform;
+  run.checkpoints = checkpoints ? &*checkpoints : nullptr;
+  run.prompt = prompt;
+  run.log = &std::cerr;
+  bool firstRecording = true;
+  if (options.recordFile) {
+    run.openRecording = [&]() -> std::ostream* {
+      if (!firstRecording && !openRecording()) {
+        std::cerr << "varnholt: cannot write the recording " << recordPath.string() << "\n";
+        return nullptr;
+      }
+      firstRecording = false;
+      return &recording;
+    };
+  }
+  run.afterFrame = [&](int) {
     if (gamePlatform->takeScreenshotRequest()) saveScreenshot(sdl);
   };
-  app::runGameLoop(game, *gamePlatform, observer);
-  if (recorder) recorder->finish();
+  const shell::CheckpointRunResult result = shell::runWithCheckpoints(run);
+  if (!result.started) {
+    // The message window goes on the desktop, not behind a full-screen game window.
+    sdl.closeWindow();
+    return cannotStart("varnholt: " + result.failure);
+  }
   if (const char* report = std::getenv("VARNHOLT_WAIT_REPORT")) writeWaitReport(report, sdl);
   sdl.closeWindow();
   return 0;

@@ -122,5 +122,25 @@ TEST(KeyRecorderTest, AFrameWithoutReadsKeepsItsFrameStartAnswers) {
   EXPECT_EQ(record(session), "1 Space\n3 -\n") << "the script's length says the session ran four frames";
 }
 
+TEST(KeyRecorderTest, FlushWritesTheSessionSoFarAndRecordingGoesOn) {
+  platform::HeadlessPlatform headless;
+  headless.setKeyboardHook([](std::uint8_t(&state)[256]) { keySetToSnapshot(KEY_UP, state); });
+  std::ostringstream out;
+  KeyRecorder recorder(headless, out);
+  std::uint8_t state[256];
+  for (int f = 1; f <= 3; ++f) {
+    recorder.beginFrame(f);
+    recorder.readKeyboard(state);
+  }
+  recorder.flush();
+  EXPECT_EQ(out.str(), "1-3 Up\n") << "the frame just run and the run it ends are written";
+  for (int f = 4; f <= 5; ++f) {
+    recorder.beginFrame(f);
+    recorder.readKeyboard(state);
+  }
+  recorder.finish();
+  EXPECT_EQ(out.str(), "1-3 Up\n4-5 Up\n") << "no frame is written twice";
+}
+
 }  // namespace
 }  // namespace varnholt::app

@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Quitting the real game from outside (run under xvfb-run): the close button (a WM_DELETE_WINDOW
 # message, as a window manager sends it), SIGINT and SIGTERM each end it with exit code 0 on the title,
-# on an intro page waiting for Enter, and inside the splash's ten-second wait, long before the wait
-# would have ended on its own (where Escape, seen only at a frame's start, does nothing).
+# on an intro page waiting for Enter (where Escape, seen only at a frame's start, does nothing), and
+# inside the splash's ten-second wait, long before the wait would have ended on its own.
 #   outside_quit.sh VARNHOLT MAKE_FIXTURE_CAMPAIGN FIXTURE_TEXT_DIR
 set -euo pipefail
 varnholt=$1
@@ -54,8 +54,8 @@ run_case() {
   sleep 1.5
   if [ "$screen" = intro ]; then
     # Escape counts only at the start of a frame: the game still running after it shows it is inside
-    # the intro page's long frame. (The splash's waits end on any press, Escape too, so the splash is
-    # left unprobed: Return on Begin started it 1.5 s ago, well inside its first ten-second wait.)
+    # the intro page's long frame. Inside the splash a press ends the wait (Escape then quits at the
+    # next frame), so there the only sign is the time: the wait alone would outlast the 5 s below.
     hold Escape
     sleep 0.7
     if ! kill -0 "$pid" 2>/dev/null; then

@@ -1,0 +1,52 @@
+#pragma once
+// The game run with checkpoints. Each time the party choice for a battle opens, the keys the game has
+// seen so far are kept as that battle's checkpoint. At the start a kept checkpoint is offered ("Continue
+// at battle N" or "New campaign"); after a lost battle's picture, "Retry battle N" or "Quit". Continuing
+// or retrying runs the kept keys on a fresh game without waits or presenting and hands the same game to
+// the player, so a recording made meanwhile holds the kept keys followed by the new ones.
+
+#include <functional>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "app/game.h"
+#include "app/game_loop.h"
+#include "platform/platform.h"
+#include "shell/checkpoint.h"
+#include "shell/choice_prompt.h"
+
+namespace varnholt::shell {
+
+struct CheckpointRun {
+  // What the game's keys, clock and pictures come through (the key mode, the holds, the backend).
+  platform::Platform* platform = nullptr;
+  // Null: nothing is kept and nothing is offered.
+  const Checkpoints* checkpoints = nullptr;
+  // Null: nothing is asked; a kept checkpoint is still kept, a new campaign starts and a lost battle
+  // goes on as the game has it.
+  ChoicePrompt* prompt = nullptr;
+  // Where the lines about set-aside or unwritable checkpoints go, besides the screen.
+  std::ostream* log = nullptr;
+  // The recording, opened afresh (emptied) for each game run; null or returning null: no recording.
+  std::function<std::ostream*()> openRecording;
+  // Session frames, from 1, as a replay of the recording numbers them; afterFrame only for frames played.
+  std::function<void(int frame)> beforeFrame;
+  std::function<void(int frame)> afterFrame;
+  // The last game when the run ends, with how it ended (frames counted over the whole session).
+  std::function<void(const app::Game&, const app::LoopResult&)> finished;
+  // Stop after this many session frames (0: no limit), for tests and benches.
+  int frameLimit = 0;
+};
+
+struct CheckpointRunResult {
+  bool started = true;  // false: the game could not start (`failure` says why)
+  std::string failure;
+  app::LoopResult result;             // frames over the whole session (kept keys included)
+  std::vector<std::string> messages;  // lines about checkpoints, as shown
+  int continues = 0;                  // games fast-forwarded (a continue or a retry)
+};
+
+CheckpointRunResult runWithCheckpoints(const CheckpointRun& run);
+
+}  // namespace varnholt::shell
