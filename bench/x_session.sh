@@ -16,9 +16,9 @@ if [ ! -x build/bin/varnholt ] || [ ! -f build/share/varnholt/campaign/battledb.
 fi
 
 work=$(mktemp -d)
-
 # The game keeps its checkpoints here, not in the home folder of whoever runs this.
 export XDG_STATE_HOME="$work/state"
+
 xvfb_pid=""
 game_pid=""
 # Ends a background process the script started, if it still runs.

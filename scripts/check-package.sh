@@ -48,9 +48,9 @@ if grep -q '^E: ' <<<"$lintian_out" || [ "${lintian_status:-0}" -ne 0 ]; then
 fi
 
 work=$(mktemp -d)
-
 # The game keeps its checkpoints here, not in the home folder of whoever runs this.
 export XDG_STATE_HOME="$work/state"
+
 installed=0
 cleanup() {
   if [ "$installed" -eq 1 ]; then

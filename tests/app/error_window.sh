@@ -9,9 +9,9 @@ set -euo pipefail
 varnholt=$(realpath "$1")
 
 work=$(mktemp -d)
-
 # The game keeps its checkpoints here, not in the home folder of whoever runs this.
 export XDG_STATE_HOME="$work/state"
+
 pid=""
 cleanup() {
   [ -n "$pid" ] && kill -9 "$pid" 2>/dev/null || true

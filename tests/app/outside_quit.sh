@@ -11,9 +11,9 @@ fixture=$3
 here=$(cd "$(dirname "$0")" && pwd)
 
 work=$(mktemp -d)
-
 # The game keeps its checkpoints here, not in the home folder of whoever runs this.
 export XDG_STATE_HOME="$work/state"
+
 pid=""
 cleanup() {
   [ -n "$pid" ] && kill -9 "$pid" 2>/dev/null || true

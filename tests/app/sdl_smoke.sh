@@ -8,9 +8,9 @@ make_campaign=$2
 fixture=$3
 
 work=$(mktemp -d)
-
 # The game keeps its checkpoints here, not in the home folder of whoever runs this.
 export XDG_STATE_HOME="$work/state"
+
 pid=""
 cleanup() {
   [ -n "$pid" ] && kill "$pid" 2>/dev/null || true
