@@ -20,6 +20,7 @@
 #include "app/skip_waits.h"
 #include "check/content_check.h"
 #include "platform/sdl/sdl_platform.h"
+#include "shell/shell_dialog.h"
 
 #ifndef VARNHOLT_VERSION
 #define VARNHOLT_VERSION "0.0.0"
@@ -134,14 +135,21 @@ int main(int argc, char** argv) {
     std::cerr << "varnholt: window set-up failed: " << sdl.lastError() << "\n";
     return 1;
   }
-  // From the backend up: quitting from outside, the holds a press may end, the key mode, and the
-  // recorder, which so writes what the game itself saw.
+  // From the backend up: quitting from outside, the quit that asks, the holds a press may end, the key
+  // mode, and the recorder, which so writes what the game itself saw.
   app::OutsideQuit outsideQuit(sdl);
+  const bool askBeforeQuit = true;
+  std::unique_ptr<shell::QuitDialog> quitDialog;
+  platform::Platform* asking = &outsideQuit;
+  if (askBeforeQuit) {
+    quitDialog = std::make_unique<shell::QuitDialog>(outsideQuit);
+    asking = quitDialog.get();
+  }
   const bool skipWaits = true;
   std::unique_ptr<app::SkipWaits> skipper;
-  platform::Platform* held = &outsideQuit;
+  platform::Platform* held = asking;
   if (skipWaits) {
-    skipper = std::make_unique<app::SkipWaits>(outsideQuit);
+    skipper = std::make_unique<app::SkipWaits>(*asking);
     held = skipper.get();
   }
   std::unique_ptr<app::PressKeys> pressKeys;

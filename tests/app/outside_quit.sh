@@ -2,7 +2,8 @@
 # Quitting the real game from outside (run under xvfb-run): the close button (a WM_DELETE_WINDOW
 # message, as a window manager sends it), SIGINT and SIGTERM each end it with exit code 0 on the title,
 # on an intro page waiting for Enter, and inside the splash's ten-second wait, long before the wait
-# would have ended on its own (where Escape, seen only at a frame's start, does nothing).
+# would have ended on its own (where Escape, which asks before quitting at a frame's start, does nothing
+# yet).
 #   outside_quit.sh VARNHOLT MAKE_FIXTURE_CAMPAIGN FIXTURE_TEXT_DIR
 set -euo pipefail
 varnholt=$1
@@ -52,8 +53,8 @@ run_case() {
   esac
   sleep 1.5
   if [ "$screen" != title ]; then
-    # Escape counts only at the start of a frame: the game still running after it shows it is inside
-    # the intro page's or the splash's long frame.
+    # Escape asks only at the start of a frame: the game still running after it shows it is inside the
+    # intro page's or the splash's long frame, with the question still to come.
     hold Escape
     sleep 0.7
     if ! kill -0 "$pid" 2>/dev/null; then
