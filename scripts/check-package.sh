@@ -3,7 +3,7 @@
 #   1. lintian: any error fails, warnings and notes are printed;
 #   2. apt-get install of the .deb (sudo when not root), with the dependencies it names;
 #   3. the installed game answers --version with the project version, and opens its window on a virtual
-#      X display from an empty folder and ends on Escape;
+#      X display from an empty folder and ends on Escape and Enter (Quit);
 #   4. the installed varnholt-replay, started from an empty folder, finds the installed campaign by itself
 #      and plays the winning key script to the campaign's end;
 #   5. the installed varnholt-check finds no problem in the installed campaign;
@@ -91,7 +91,8 @@ echo "$reported"
 
 # The installed game in a window on a virtual X display, started from an empty folder without --data and
 # without a settings file: it finds its campaign and font, shows its window, and Escape (held for a few
-# frames, as it counts when down at the start of a frame) ends it with exit code 0.
+# frames, as it counts when down at the start of a frame) asks before quitting; Enter on Quit ends it with
+# exit code 0.
 mkdir -p "$work/window"
 cat >"$work/window.sh" <<'WINDOW'
 set -u
@@ -105,6 +106,10 @@ sleep 1
 xdotool keydown Escape
 sleep 0.5
 xdotool keyup Escape
+sleep 0.5
+xdotool keydown Return
+sleep 0.2
+xdotool keyup Return
 for _ in $(seq 50); do
   kill -0 "$pid" 2>/dev/null || break
   sleep 0.2
@@ -116,9 +121,9 @@ status=0
 XDG_CONFIG_HOME=$work/config XDG_DATA_HOME=$work/data \
   xvfb-run -a bash "$work/window.sh" "$game" "$work/window" || status=$?
 case "$status" in
-  0) echo "the installed game opened its window and ended on Escape" ;;
+  0) echo "the installed game opened its window and ended on Escape, Quit" ;;
   10) fail "the installed game showed no window: $(cat "$work/window.err")" ;;
-  11) fail "the installed game did not end on Escape: $(cat "$work/window.err")" ;;
+  11) fail "the installed game did not end on Escape, Quit: $(cat "$work/window.err")" ;;
   *) fail "the installed game exited with $status: $(cat "$work/window.err")" ;;
 esac
 

@@ -25,6 +25,7 @@
 #include "shell/checkpoint.h"
 #include "shell/checkpoint_run.h"
 #include "shell/choice_prompt.h"
+#include "shell/shell_dialog.h"
 
 #ifndef VARNHOLT_VERSION
 #define VARNHOLT_VERSION "0.0.0"
@@ -159,37 +160,42 @@ int main(int argc, char** argv) {
     sdl.closeWindow();
     return cannotStart("varnholt: window set-up failed: " + error);
   }
-  // From the backend up: quitting from outside, the holds a press may end (not in the classic game), the
-  // key mode; the checkpoint run adds the kept keys and the recorder above, which so write what the game
-  // itself saw.
+  // From the backend up: quitting from outside, the holds a press may end, the quit that asks (over the
+  // holds, so Escape during the splash ends the wait and then asks), the key mode; the checkpoint run adds
+  // the kept keys and the recorder above, which so write what the game itself saw. The classic game has
+  // none of the shell's comforts.
   app::OutsideQuit outsideQuit(sdl);
-  const bool skipWaits = !settings.classic;
+  const bool comforts = !settings.classic;
   std::unique_ptr<app::SkipWaits> skipper;
   platform::Platform* held = &outsideQuit;
-  if (skipWaits) {
+  if (comforts) {
     skipper = std::make_unique<app::SkipWaits>(outsideQuit);
     held = skipper.get();
   }
+  std::unique_ptr<shell::QuitDialog> quitDialog;
+  platform::Platform* asking = held;
+  if (comforts) {
+    quitDialog = std::make_unique<shell::QuitDialog>(*held);
+    asking = quitDialog.get();
+  }
   std::unique_ptr<app::PressKeys> pressKeys;
-  platform::Platform* keys = held;
+  platform::Platform* keys = asking;
   if (app::keyModeInEffect(settings) == app::KeyMode::Press) {
-    pressKeys = std::make_unique<app::PressKeys>(*held);
+    pressKeys = std::make_unique<app::PressKeys>(*asking);
     keys = pressKeys.get();
   }
   platform::Platform* gamePlatform = keys;
 
   // Checkpoints, kept unless the game is played as it was first made.
-  const bool keepCheckpoints = !settings.classic;
   std::optional<shell::Checkpoints> checkpoints;
-  if (keepCheckpoints) {
+  if (comforts) {
     if (const auto folder = shell::checkpointFolder(std::getenv("XDG_STATE_HOME"), std::getenv("HOME"))) {
       checkpoints.emplace(shell::checkpointFile(*folder, campaignDir), VARNHOLT_VERSION,
                           shell::campaignFingerprint(campaignDir));
     }
   }
-  // The questions put to the player (continue, retry). None here: checkpoints are still kept, a new
-  // campaign starts and a lost battle goes on.
-  shell::ChoicePrompt* prompt = nullptr;
+  // The questions put to the player (continue, retry) go through the quit dialog's own box.
+  shell::ChoicePrompt* prompt = quitDialog.get();
 
   shell::CheckpointRun run;
   run.platform = gamePlatform;

@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Quitting the real game from outside (run under xvfb-run): the close button (a WM_DELETE_WINDOW
 # message, as a window manager sends it), SIGINT and SIGTERM each end it with exit code 0 on the title,
-# on an intro page waiting for Enter (where Escape, seen only at a frame's start, does nothing), and
-# inside the splash's ten-second wait, long before the wait would have ended on its own.
+# on an intro page waiting for Enter (where Escape, which asks before quitting at a frame's start, does
+# nothing yet), and inside the splash's ten-second wait, long before the wait would have ended on its own.
 #   outside_quit.sh VARNHOLT MAKE_FIXTURE_CAMPAIGN FIXTURE_TEXT_DIR
 set -euo pipefail
 varnholt=$1
@@ -56,9 +56,9 @@ run_case() {
   esac
   sleep 1.5
   if [ "$screen" = intro ]; then
-    # Escape counts only at the start of a frame: the game still running after it shows it is inside
-    # the intro page's long frame. Inside the splash a press ends the wait (Escape then quits at the
-    # next frame), so there the only sign is the time: the wait alone would outlast the 5 s below.
+    # Escape asks only at the start of a frame: the game still running after it shows it is inside the
+    # intro page's long frame, with the question still to come. The splash is left unprobed: a press
+    # ends its wait, and the quit below is to come inside it (Return on Begin started it 1.5 s ago).
     hold Escape
     sleep 0.7
     if ! kill -0 "$pid" 2>/dev/null; then

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Smoke test of the real game on a virtual X display (run under xvfb-run): it starts on a fixture
-# campaign, F12 saves a screenshot of the title screen, Escape ends it with exit code 0.
+# campaign, F12 saves a screenshot of the title screen, Escape asks before quitting (the game keeps
+# running), Enter on Quit ends it with exit code 0.
 #   sdl_smoke.sh VARNHOLT MAKE_FIXTURE_CAMPAIGN FIXTURE_TEXT_DIR
 set -euo pipefail
 varnholt=$1
@@ -44,17 +45,24 @@ grep -q "screenshot saved to $shot" "$work/err" || fail "the screenshot's path w
 size=$(od -An -tx1 -j16 -N8 "$shot" | tr -d ' \n')
 [ "$size" = "0000032000000258" ] || fail "screenshot is not 800 x 600 ($size)"
 
-# Escape counts when it is down at the start of a frame: hold it for a few frames.
-xdotool keydown Escape
-sleep 0.5
-xdotool keyup Escape
+hold() {
+  xdotool keydown "$1"
+  sleep 0.2
+  xdotool keyup "$1"
+}
+# Escape asks: the game is still there a second later, its question open.
+hold Escape
+sleep 1
+kill -0 "$pid" 2>/dev/null || fail "Escape ended the game without asking"
+# Enter picks Quit, the highlighted choice.
+hold Return
 status=0
 for _ in $(seq 50); do
   kill -0 "$pid" 2>/dev/null || break
   sleep 0.2
 done
-kill -0 "$pid" 2>/dev/null && fail "the game did not end on Escape"
+kill -0 "$pid" 2>/dev/null && fail "the game did not end on Quit"
 wait "$pid" || status=$?
 pid=""
-[ "$status" -eq 0 ] || fail "exit code $status after Escape"
+[ "$status" -eq 0 ] || fail "exit code $status after Quit"
 echo "sdl_smoke: 1 passed, 0 failed"

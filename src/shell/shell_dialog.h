@@ -1,0 +1,127 @@
+#pragma once
+// The shell's dialogs, drawn over the picture on screen while no game frame runs, and a quit that asks.
+//
+// ShellDialog sits between the backend and the game (below the key recorder, so a recording holds only
+// the keys the game saw). It keeps a copy of the last frame the game presented; to show a question it
+// presents, straight to the backend below it, a composed copy of that frame with the dialog drawn over
+// it in the palette indices nearest to the colours it wants, so the game's back buffer is never touched.
+// While a question is open it reads the backend's keys itself and sleeps on the backend's own wait
+// between looks; the keys that answer it never reach the game: a key still down when the dialog closes
+// stays hidden from the game until it is let go. The window's close button, SIGINT and SIGTERM close the
+// dialog with kClosed and leave the quit to the layers below.
+//
+// QuitDialog adds a quit that asks: Escape and Space (the controller's Back arrives as Escape) are hidden
+// from the game; a fresh press of either opens "Quit Varnholt?" at the start of the next frame. Quit
+// hands the game its quit key on the following frame's quit test, so it ends as it always did and the
+// recording shows Escape there; Keep playing returns to the game with the press used up.
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "app/platform_decorator.h"
+#include "shell/choice_prompt.h"
+
+namespace varnholt::shell {
+
+// The colours a dialog asks for; each is drawn in the frame's palette entry nearest to it.
+struct DialogColours {
+  platform::PaletteEntry fill{16, 20, 36, 0};
+  platform::PaletteEntry border{210, 210, 225, 0};
+  platform::PaletteEntry text{235, 235, 235, 0};
+  platform::PaletteEntry highlight{120, 90, 30, 0};
+  platform::PaletteEntry highlightText{255, 230, 140, 0};
+};
+
+// The index in `palette` (256 entries) nearest to `colour` by squared distance; the lowest on a tie.
+std::uint8_t nearestIndex(const platform::PaletteEntry* palette, const platform::PaletteEntry& colour);
+
+// Where a dialog of this size sits on a frame: the box and the rows of its choices.
+struct DialogLayout {
+  platform::FrameRect box;
+  int titleTop = 0;
+  std::vector<platform::FrameRect> rows;  // one a choice, the highlight bar's extent
+};
+
+// The box of a dialog with this title and these choices, centred on a frame of this size; `text` may be
+// null (no font), and then only the box and the highlight show.
+DialogLayout layoutDialog(int width, int height, platform::TextRasterizer* text, std::string_view title,
+                          const std::vector<std::string>& choices);
+
+class ShellDialog : public app::PlatformDecorator, public ChoicePrompt {
+ public:
+  // How long the dialog sleeps between two looks at the keyboard.
+  static constexpr std::uint32_t kStepMs = 20;
+
+  using PlatformDecorator::PlatformDecorator;
+
+  int ask(std::string_view title, const std::vector<std::string>& choices, int cancel) override;
+
+  bool readKeyboard(std::uint8_t (&state)[256]) override;
+  bool isKeyDown(platform::DirectKey key) override;
+  void takeKeyEvents(std::vector<platform::KeyEvent>& events) override;
+  bool present(const platform::Frame& frame) override;
+
+  // The last frame the game presented, as kept (empty before the first).
+  const std::vector<std::uint8_t>& keptPixels() const { return pixels_; }
+  // How many questions have been asked.
+  int asked() const { return asked_; }
+
+ protected:
+  // Whether the key with this code is hidden from the game (a key that answered a dialog, still down).
+  bool hidden(int code) const { return hidden_[static_cast<std::size_t>(code)]; }
+  // Moves the backend's key events to pending_, for the game; screen() sees them first.
+  void takeInnerEvents();
+  // Looks at the events from index `from` of `events` as they come in from the backend; may take some out.
+  virtual void screen(std::vector<platform::KeyEvent>& events, std::size_t from) {
+    (void)events;
+    (void)from;
+  }
+  // Key events kept for a game that does not take them (the frame key mode); the oldest go first.
+  static constexpr std::size_t kEventLimit = 1024;
+  std::vector<platform::KeyEvent> pending_;
+
+ private:
+  void compose(std::string_view title, const std::vector<std::string>& choices, int highlight);
+  void presentKept();
+  // Reads the backend's keys once and appends the codes freshly pressed since the last look.
+  void look(std::vector<std::uint8_t>& pressed);
+
+  int width_ = 0;
+  int height_ = 0;
+  std::vector<std::uint8_t> pixels_;
+  std::array<platform::PaletteEntry, 256> palette_{};
+  std::vector<std::uint8_t> composed_;
+  std::array<bool, 256> down_{};    // while a dialog is open: down as last seen
+  std::array<bool, 256> hidden_{};  // hidden from the game until let go
+  int asked_ = 0;
+};
+
+class QuitDialog : public ShellDialog {
+ public:
+  // The quit question's choices, in order. A third (Options) goes after Keep playing.
+  enum Choice { kQuit = 0, kKeepPlaying = 1 };
+
+  using ShellDialog::ShellDialog;
+
+  platform::Message peekMessage() override;
+  bool readKeyboard(std::uint8_t (&state)[256]) override;
+  bool isKeyDown(platform::DirectKey key) override;
+  void takeKeyEvents(std::vector<platform::KeyEvent>& events) override;
+
+ private:
+  // Notes the state of a quit key as seen now; a change from up to down is a fresh press.
+  void see(int slot, bool down);
+  // Looks at the backend's quit keys between frames, so a press is noticed without a game look.
+  void lookBetweenFrames();
+  void screen(std::vector<platform::KeyEvent>& events, std::size_t from) override;
+
+  std::array<bool, 2> quitDown_{};  // Escape, Space as last seen
+  bool quitPressed_ = false;        // a fresh press not yet asked about
+  bool handOver_ = false;           // the next quit test sees Escape down
+  bool handOverEvent_ = false;      // the next events the game takes hold a press of Escape
+};
+
+}  // namespace varnholt::shell
