@@ -362,8 +362,11 @@ void QuitDialog::lookBetweenFrames() {
 }
 
 platform::Message QuitDialog::peekMessage() {
+  // The backend's message first: taking it begins the new frame for the layers below too (the holds a
+  // press may end cut only the waits of their own frame), so the question's waits sleep as any other.
+  const platform::Message message = inner().peekMessage();
   lookBetweenFrames();
-  if (quitPressed_ && !inner().quitRequested()) {
+  if (message == platform::Message::None && quitPressed_ && !inner().quitRequested()) {
     quitPressed_ = false;
     // Options goes after Keep playing, as a third choice.
     const int answer = ask("Quit Varnholt?", {"Quit", "Keep playing"}, kKeepPlaying);
@@ -374,7 +377,7 @@ platform::Message QuitDialog::peekMessage() {
       handOverEvent_ = true;
     }
   }
-  return inner().peekMessage();
+  return message;
 }
 
 bool QuitDialog::readKeyboard(std::uint8_t (&state)[256]) {

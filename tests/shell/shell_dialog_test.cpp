@@ -17,6 +17,7 @@
 #include "app/key_script.h"
 #include "app/outside_quit.h"
 #include "app/press_keys.h"
+#include "app/skip_waits.h"
 #include "fixture_campaign.h"
 #include "platform/headless/headless_platform.h"
 #include "replay/frame_capture.h"
@@ -296,7 +297,7 @@ struct Played {
 // The game played by the person for at most `frames` frames, with the quit that asks or without it, and
 // recorded as a key script.
 Played play(std::vector<Press> presses, int frames, bool asking = true, bool pressMode = false,
-            bool events = true, std::optional<std::uint32_t> closeAt = std::nullopt) {
+            bool events = true, std::optional<std::uint32_t> closeAt = std::nullopt, bool skipping = false) {
   Played out;
   const fs::path here = fs::current_path();
   EXPECT_EQ(::chdir(campaignDir().c_str()), 0);
@@ -305,8 +306,11 @@ Played play(std::vector<Press> presses, int frames, bool asking = true, bool pre
     // A question left open by a fault ends at the close button a minute in, so the test fails, not hangs.
     person.closeAt = closeAt ? closeAt : std::optional<std::uint32_t>(60000);
     app::OutsideQuit outside(person);
-    QuitDialog quit(outside);
-    platform::Platform& below = asking ? static_cast<platform::Platform&>(quit) : outside;
+    // The holds a press may end, under the question as in the game.
+    app::SkipWaits skip(outside);
+    platform::Platform& held = skipping ? static_cast<platform::Platform&>(skip) : outside;
+    QuitDialog quit(held);
+    platform::Platform& below = asking ? static_cast<platform::Platform&>(quit) : held;
     app::PressKeys pressKeys(below);
     platform::Platform& keys = pressMode ? static_cast<platform::Platform&>(pressKeys) : below;
     std::ostringstream recording;
@@ -423,6 +427,21 @@ TEST(QuitDialog, SpaceAsksTooAndEscapeHeldFromBeforeAsksOnce) {
   EXPECT_EQ(played.result.reason, app::ExitReason::Running);
   EXPECT_EQ(played.recording.find("Escape"), std::string::npos);
   EXPECT_EQ(played.recording.find("Space"), std::string::npos);
+}
+
+TEST(QuitDialog, EscapeDuringTheSplashEndsItAndTheQuestionWaitsForItsAnswer) {
+  // Enter begins the campaign; Escape 2 s in ends the splash's hold, and the question opens over the
+  // next frame; its waits sleep (the frame that skipped is over), so Enter at 3 s answers Quit.
+  for (const bool pressMode : {false, true}) {
+    SCOPED_TRACE(pressMode ? "press keys" : "frame keys");
+    const Played played = play({{DIK_RETURN, 1, 30}, {platform::DIK_ESCAPE, 2000}, {DIK_RETURN, 3000}}, 100,
+                               true, pressMode, true, std::nullopt, true);
+    EXPECT_EQ(played.asked, 1);
+    EXPECT_EQ(played.result.reason, app::ExitReason::Quit);
+    ASSERT_FALSE(played.frameEnds.empty());
+    EXPECT_GT(played.frameEnds.back(), 3000u);
+    EXPECT_LT(played.frameEnds.back(), 3500u) << "neither the whole splash nor a hurried clock";
+  }
 }
 
 TEST(QuitDialog, TheCloseButtonEndsTheGameWhileTheQuestionIsOpen) {
