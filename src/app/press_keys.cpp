@@ -6,8 +6,6 @@
 namespace varnholt::app {
 namespace {
 
-constexpr std::uint8_t KP_ENTER = 0x9C;
-
 bool reached(std::uint32_t now, std::uint32_t when) {
   return static_cast<std::int32_t>(now - when) >= 0;
 }
@@ -57,7 +55,7 @@ bool PressKeys::readKeyboard(std::uint8_t (&state)[256]) {
     if (look(static_cast<std::uint8_t>(code))) state[code] = 0x80;
   }
   anyRead_ = true;
-  enterInRead_ = state[platform::DIK_RETURN] != 0 || state[KP_ENTER] != 0;
+  enterInRead_ = state[platform::DIK_RETURN] != 0 || state[platform::DIK_NUMPADENTER] != 0;
   return ok;
 }
 
@@ -72,7 +70,7 @@ bool PressKeys::isKeyDown(platform::DirectKey key) {
     case platform::DirectKey::Return: {
       if (anyRead_) return enterInRead_;
       const bool main = look(platform::DIK_RETURN);
-      const bool keypad = look(KP_ENTER);
+      const bool keypad = look(platform::DIK_NUMPADENTER);
       return main || keypad;
     }
   }

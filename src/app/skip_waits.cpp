@@ -7,23 +7,8 @@
 namespace varnholt::app {
 namespace {
 
-constexpr std::uint8_t KP_ENTER = 0x9C;
-
 std::int32_t until(std::uint32_t deadline, std::uint32_t now) {
   return static_cast<std::int32_t>(deadline - now);
-}
-
-// Whether a direct test of `key` looks at the key with this code.
-bool directKeyHas(platform::DirectKey key, int code) {
-  switch (key) {
-    case platform::DirectKey::Escape:
-      return code == platform::DIK_ESCAPE;
-    case platform::DirectKey::Space:
-      return code == platform::DIK_SPACE;
-    case platform::DirectKey::Return:
-      return code == platform::DIK_RETURN || code == KP_ENTER;
-  }
-  return false;
 }
 
 // Whether a press of this key may end a hold. Modifiers (Alt+Enter switches the display mode) and F11
@@ -77,7 +62,7 @@ bool SkipWaits::readKeyboard(std::uint8_t (&state)[256]) {
 
 bool SkipWaits::isKeyDown(platform::DirectKey key) {
   const bool down = inner().isKeyDown(key);
-  if (usedUp_ < 0 || !directKeyHas(key, usedUp_)) return down;
+  if (usedUp_ < 0 || !platform::directKeyHas(key, usedUp_)) return down;
   if (!down) usedUp_ = -1;
   return false;
 }

@@ -22,9 +22,23 @@ inline constexpr int DIK_UP = 0xC8;
 inline constexpr int DIK_LEFT = 0xCB;
 inline constexpr int DIK_RIGHT = 0xCD;
 inline constexpr int DIK_DOWN = 0xD0;
+inline constexpr int DIK_NUMPADENTER = 0x9C;
 
 // Keys that the game tests directly, outside the snapshot.
 enum class DirectKey { Escape, Space, Return };
+
+// Whether a direct test of `key` looks at the snapshot key `code`: Return is either Enter key.
+constexpr bool directKeyHas(DirectKey key, int code) {
+  switch (key) {
+    case DirectKey::Escape:
+      return code == DIK_ESCAPE;
+    case DirectKey::Space:
+      return code == DIK_SPACE;
+    case DirectKey::Return:
+      return code == DIK_RETURN || code == DIK_NUMPADENTER;
+  }
+  return false;
+}
 
 // A key going down or coming up, by DirectInput key code, at a time on the ticks() clock.
 struct KeyEvent {
