@@ -17,6 +17,11 @@ struct CapturedFrame {
   std::array<PaletteEntry, 256> palette{};
 };
 
+// Makes `kept` a copy of `frame` (which must have pixels and a palette). A frame that says where it
+// changed since the one before, and has the kept frame's size, is copied only there, so keeping the
+// picture of an idle screen costs next to nothing.
+void keepFrame(CapturedFrame& kept, const Frame& frame);
+
 // FNV-1a (64-bit) over the width x height palette indices row by row, then the 256 palette entries'
 // four bytes each (red, green, blue, flags). Rows are read `pitch` bytes apart, so padding is ignored.
 std::uint64_t hashFrame(const Frame& frame);

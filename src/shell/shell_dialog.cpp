@@ -9,7 +9,6 @@
 namespace varnholt::shell {
 namespace {
 
-constexpr std::uint8_t KP_ENTER = 0x9C;
 // The picture shown when the game has presented nothing yet.
 constexpr int kBlankWidth = 800;
 constexpr int kBlankHeight = 600;
@@ -19,18 +18,6 @@ constexpr int kRowGap = 6;     // between two choices
 constexpr int kTitleGap = 10;  // title to the first choice
 constexpr int kBorder = 2;
 constexpr int kMinWidth = 240;
-
-bool isDirect(platform::DirectKey key, int code) {
-  switch (key) {
-    case platform::DirectKey::Escape:
-      return code == platform::DIK_ESCAPE;
-    case platform::DirectKey::Space:
-      return code == platform::DIK_SPACE;
-    case platform::DirectKey::Return:
-      return code == platform::DIK_RETURN || code == KP_ENTER;
-  }
-  return false;
-}
 
 void fillRect(std::vector<std::uint8_t>& pixels, int width, int height, platform::FrameRect rect,
               std::uint8_t index) {
@@ -83,36 +70,29 @@ std::uint8_t nearestIndex(const platform::PaletteEntry* palette, const platform:
 }
 
 bool ShellDialog::present(const platform::Frame& frame) {
-  if (frame.pixels != nullptr && frame.palette != nullptr && frame.width > 0 && frame.height > 0) {
-    width_ = frame.width;
-    height_ = frame.height;
-    pixels_.resize(static_cast<std::size_t>(width_) * static_cast<std::size_t>(height_));
-    for (int y = 0; y < height_; ++y) {
-      std::memcpy(pixels_.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(width_),
-                  frame.pixels + static_cast<std::ptrdiff_t>(y) * frame.pitch,
-                  static_cast<std::size_t>(width_));
-    }
-    std::copy(frame.palette, frame.palette + 256, palette_.begin());
+  if (frame.pixels != nullptr && frame.palette != nullptr && frame.width > 0 && frame.height > 0 &&
+      frame.pitch >= frame.width) {
+    platform::keepFrame(kept_, frame);
   }
   return inner().present(frame);
 }
 
 void ShellDialog::presentKept() {
-  if (pixels_.empty()) return;
+  if (kept_.pixels.empty()) return;
   platform::Frame frame;
-  frame.pixels = pixels_.data();
-  frame.width = width_;
-  frame.height = height_;
-  frame.pitch = width_;
-  frame.palette = palette_.data();
+  frame.pixels = kept_.pixels.data();
+  frame.width = kept_.width;
+  frame.height = kept_.height;
+  frame.pitch = kept_.width;
+  frame.palette = kept_.palette.data();
   inner().present(frame);
 }
 
 void ShellDialog::compose(std::string_view title, const std::vector<std::string>& choices, int highlight) {
-  int width = width_;
-  int height = height_;
+  int width = kept_.width;
+  int height = kept_.height;
   platform::PaletteEntry palette[256];
-  if (pixels_.empty()) {
+  if (kept_.pixels.empty()) {
     // Nothing shown yet: a black picture, with the dialog's own colours in the palette.
     width = kBlankWidth;
     height = kBlankHeight;
@@ -124,8 +104,8 @@ void ShellDialog::compose(std::string_view title, const std::vector<std::string>
     palette[4] = colours.highlight;
     palette[5] = colours.highlightText;
   } else {
-    composed_ = pixels_;
-    std::copy(palette_.begin(), palette_.end(), palette);
+    composed_ = kept_.pixels;
+    std::copy(kept_.palette.begin(), kept_.palette.end(), palette);
   }
   platform::TextRasterizer* text = inner().textRasterizer();
   const DialogLayout layout = layoutDialog(width, height, text, title, choices);
@@ -253,7 +233,7 @@ int ShellDialog::ask(std::string_view title, const std::vector<std::string>& cho
           highlight = highlight == 0 ? last : highlight - 1;
         } else if (code == platform::DIK_DOWN || code == platform::DIK_RIGHT) {
           highlight = highlight == last ? 0 : highlight + 1;
-        } else if (code == platform::DIK_RETURN || code == KP_ENTER) {
+        } else if (code == platform::DIK_RETURN || code == platform::DIK_NUMPADENTER) {
           answer = highlight;
           break;
         } else if (code == platform::DIK_ESCAPE || code == platform::DIK_BACK) {
@@ -320,7 +300,7 @@ bool ShellDialog::isKeyDown(platform::DirectKey key) {
   const bool down = inner().isKeyDown(key);
   bool anyHidden = false;
   for (int code = 0; code < 256; ++code) {
-    if (!hidden_[static_cast<std::size_t>(code)] || !isDirect(key, code)) continue;
+    if (!hidden_[static_cast<std::size_t>(code)] || !platform::directKeyHas(key, code)) continue;
     anyHidden = true;
     if (!down) hidden_[static_cast<std::size_t>(code)] = false;
   }

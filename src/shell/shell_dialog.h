@@ -22,6 +22,7 @@
 #include <vector>
 
 #include "app/platform_decorator.h"
+#include "platform/frame_hash.h"
 #include "shell/choice_prompt.h"
 
 namespace varnholt::shell {
@@ -65,7 +66,7 @@ class ShellDialog : public app::PlatformDecorator, public ChoicePrompt {
   bool present(const platform::Frame& frame) override;
 
   // The last frame the game presented, as kept (empty before the first).
-  const std::vector<std::uint8_t>& keptPixels() const { return pixels_; }
+  const std::vector<std::uint8_t>& keptPixels() const { return kept_.pixels; }
   // How many questions have been asked.
   int asked() const { return asked_; }
 
@@ -89,10 +90,7 @@ class ShellDialog : public app::PlatformDecorator, public ChoicePrompt {
   // Reads the backend's keys once and appends the codes freshly pressed since the last look.
   void look(std::vector<std::uint8_t>& pressed);
 
-  int width_ = 0;
-  int height_ = 0;
-  std::vector<std::uint8_t> pixels_;
-  std::array<platform::PaletteEntry, 256> palette_{};
+  platform::CapturedFrame kept_;
   std::vector<std::uint8_t> composed_;
   std::array<bool, 256> down_{};    // while a dialog is open: down as last seen
   std::array<bool, 256> hidden_{};  // hidden from the game until let go

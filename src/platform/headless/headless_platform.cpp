@@ -47,35 +47,7 @@ bool HeadlessPlatform::present(const Frame& frame) {
     lastError_ = "present: frame without pixels or palette, or with a bad size or pitch";
     return false;
   }
-  // A frame that says where it changed since the last one is copied only there; the kept frame is
-  // that last one when it has the same size.
-  const bool sameSize =
-      presentCount_ > 0 && lastFrame_.width == frame.width && lastFrame_.height == frame.height;
-  if (frame.changed != nullptr && sameSize) {
-    for (std::size_t i = 0; i < frame.changedCount; ++i) {
-      const FrameRect& c = frame.changed[i];
-      const int left = std::clamp(c.left, 0, frame.width);
-      const int right = std::clamp(c.right, 0, frame.width);
-      const int top = std::clamp(c.top, 0, frame.height);
-      const int bottom = std::clamp(c.bottom, 0, frame.height);
-      if (right <= left) continue;
-      for (int y = top; y < bottom; ++y) {
-        std::memcpy(lastFrame_.pixels.data() + static_cast<std::size_t>(y) * frame.width + left,
-                    frame.pixels + static_cast<std::ptrdiff_t>(y) * frame.pitch + left,
-                    static_cast<std::size_t>(right - left));
-      }
-    }
-  } else {
-    lastFrame_.width = frame.width;
-    lastFrame_.height = frame.height;
-    lastFrame_.pixels.resize(static_cast<std::size_t>(frame.width) * frame.height);
-    for (int y = 0; y < frame.height; ++y) {
-      std::memcpy(lastFrame_.pixels.data() + static_cast<std::size_t>(y) * frame.width,
-                  frame.pixels + static_cast<std::ptrdiff_t>(y) * frame.pitch,
-                  static_cast<std::size_t>(frame.width));
-    }
-  }
-  std::memcpy(lastFrame_.palette.data(), frame.palette, sizeof(PaletteEntry) * 256);
+  keepFrame(lastFrame_, frame);
   ++presentCount_;
   clock_.framePresented();
   if (presentHook_) presentHook_(lastFrame_);
