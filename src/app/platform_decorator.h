@@ -15,11 +15,15 @@ class PlatformDecorator : public platform::Platform {
   }
   void closeWindow() override { inner_.closeWindow(); }
   void hideMousePointer() override { inner_.hideMousePointer(); }
+  void setMousePointerShown(bool shown) override { inner_.setMousePointerShown(shown); }
   platform::Message peekMessage() override { return inner_.peekMessage(); }
   void postMessage(platform::Message message) override { inner_.postMessage(message); }
   bool readKeyboard(std::uint8_t (&state)[256]) override { return inner_.readKeyboard(state); }
   bool isKeyDown(platform::DirectKey key) override { return inner_.isKeyDown(key); }
   void takeKeyEvents(std::vector<platform::KeyEvent>& events) override { inner_.takeKeyEvents(events); }
+  void takePointerEvents(std::vector<platform::PointerEvent>& events) override {
+    inner_.takePointerEvents(events);
+  }
   std::uint32_t ticks() override { return inner_.ticks(); }
   void waitUntil(std::uint32_t deadline) override { inner_.waitUntil(deadline); }
   bool present(const platform::Frame& frame) override { return inner_.present(frame); }

@@ -48,6 +48,25 @@ struct KeyEvent {
   bool operator==(const KeyEvent&) const = default;
 };
 
+// The mouse button (or touch) behind a pointer event. A touch is the primary button.
+enum class PointerButton : std::uint8_t { None, Primary, Secondary };
+
+// The mouse or a finger on the picture, in frame pixels: the backend maps window coordinates through the
+// picture's placement, so (0, 0) is the frame's top-left pixel whatever the window's size or scaling.
+// `inside` is false for a point on the letterbox bars or outside the window (x and y are then clamped to
+// the frame's edge). Leave: the pointer left the window.
+struct PointerEvent {
+  enum class Kind : std::uint8_t { Move, Press, Release, Leave };
+  Kind kind = Kind::Move;
+  PointerButton button = PointerButton::None;
+  bool touch = false;
+  bool inside = false;
+  int x = 0;
+  int y = 0;
+  std::uint32_t ticks = 0;  // on the ticks() clock
+  bool operator==(const PointerEvent&) const = default;
+};
+
 // One palette entry as the display keeps it: red, green, blue, flags (4 bytes, in that order).
 struct PaletteEntry {
   std::uint8_t red = 0;
@@ -119,6 +138,8 @@ class Platform {
   virtual bool openWindow(std::string_view title, int width, int height) = 0;
   virtual void closeWindow() = 0;
   virtual void hideMousePointer() = 0;
+  // Shows or hides the mouse pointer over the window again; the shell shows it while the mouse moves.
+  virtual void setMousePointerShown(bool shown) { (void)shown; }
 
   // Takes at most one pending message; Message::None when there is none. Never blocks.
   virtual Message peekMessage() = 0;
@@ -132,6 +153,9 @@ class Platform {
   // Appends the key changes since the last call, oldest first, so that a press shorter than a frame is
   // still seen. A backend that knows only the keys' current state appends nothing.
   virtual void takeKeyEvents(std::vector<KeyEvent>& events) { (void)events; }
+  // Appends the mouse and touch events since the last call, oldest first. The game itself never asks;
+  // only the shell's layers around it do. A backend without a pointer appends nothing.
+  virtual void takePointerEvents(std::vector<PointerEvent>& events) { (void)events; }
 
   // Milliseconds since some fixed start; wraps at 2^32.
   virtual std::uint32_t ticks() = 0;

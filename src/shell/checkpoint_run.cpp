@@ -68,6 +68,18 @@ CheckpointRunResult runWithCheckpoints(const CheckpointRun& run) {
     }
 
     app::Game game(*top);
+    // Tells the watcher of this game, and that it is gone when the loop turn leaves (by any way).
+    struct Watch {
+      const std::function<void(const app::Game*)>& told;
+      Watch(const std::function<void(const app::Game*)>& tell, const app::Game& watched) : told(tell) {
+        if (told) told(&watched);
+      }
+      ~Watch() {
+        if (told) told(nullptr);
+      }
+      Watch(const Watch&) = delete;
+      Watch& operator=(const Watch&) = delete;
+    } watch(run.gameChanged, game);
     if (!game.gameInit()) {
       outcome.started = false;
       outcome.failure = game.failure();

@@ -35,6 +35,9 @@ struct CheckpointRun {
   std::function<void(int frame)> afterFrame;
   // The last game when the run ends, with how it ended (frames counted over the whole session).
   std::function<void(const app::Game&, const app::LoopResult&)> finished;
+  // Told of each game as it is made (before its start-up) and with null once it is done with, so a layer
+  // below that reads the game's state (where the cursor is) follows the game the player sees.
+  std::function<void(const app::Game*)> gameChanged;
   // Stop after this many session frames (0: no limit), for tests and benches.
   int frameLimit = 0;
 };

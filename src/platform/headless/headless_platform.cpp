@@ -64,4 +64,13 @@ bool HeadlessPlatform::takeScreenshotRequest() {
   return requested;
 }
 
+void HeadlessPlatform::takePointerEvents(std::vector<PointerEvent>& events) {
+  const std::uint32_t now = clock_.now();
+  std::size_t due = 0;
+  while (due < pointerQueue_.size() && static_cast<std::int32_t>(now - pointerQueue_[due].ticks) >= 0) ++due;
+  events.insert(events.end(), pointerQueue_.begin(),
+                pointerQueue_.begin() + static_cast<std::ptrdiff_t>(due));
+  pointerQueue_.erase(pointerQueue_.begin(), pointerQueue_.begin() + static_cast<std::ptrdiff_t>(due));
+}
+
 }  // namespace varnholt::platform

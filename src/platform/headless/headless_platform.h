@@ -28,6 +28,7 @@ class HeadlessPlatform : public Platform {
   bool openWindow(std::string_view title, int width, int height) override;
   void closeWindow() override;
   void hideMousePointer() override { pointerHidden_ = true; }
+  void setMousePointerShown(bool shown) override { pointerHidden_ = !shown; }
 
   Message peekMessage() override { return messages_.take(); }
   void postMessage(Message message) override { messages_.post(message); }
@@ -35,6 +36,8 @@ class HeadlessPlatform : public Platform {
   // Clears the snapshot, then lets the keyboard hook fill it.
   bool readKeyboard(std::uint8_t (&state)[256]) override;
   bool isKeyDown(DirectKey key) override;
+  // Hands out the queued pointer events whose time has come on the virtual clock, oldest first.
+  void takePointerEvents(std::vector<PointerEvent>& events) override;
 
   std::uint32_t ticks() override { return clock_.now(); }
   void waitUntil(std::uint32_t deadline) override { clock_.waitUntil(deadline); }
@@ -53,6 +56,8 @@ class HeadlessPlatform : public Platform {
   void setPresentStep(std::uint32_t milliseconds) { clock_.setPresentStep(milliseconds); }
   void setFontPath(std::string path) { font_.setPath(std::move(path)); }
   void requestScreenshot() { screenshotRequested_ = true; }
+  // A mouse or touch event delivered once the clock reaches its `ticks` (in the order queued).
+  void queuePointerEvent(const PointerEvent& event) { pointerQueue_.push_back(event); }
 
   // What the game did.
   bool windowOpen() const { return windowOpen_; }
@@ -74,6 +79,7 @@ class HeadlessPlatform : public Platform {
   CapturedFrame lastFrame_;
   std::uint64_t presentCount_ = 0;
   std::uint64_t keyboardReads_ = 0;
+  std::vector<PointerEvent> pointerQueue_;
   LazyGameFont font_;
   std::string lastError_;
   std::string title_;
