@@ -88,6 +88,56 @@ void SkipWaits::takeKeyEvents(std::vector<platform::KeyEvent>& events) {
   pending_.clear();
 }
 
+void SkipWaits::takeInnerPointerEvents() {
+  std::vector<platform::PointerEvent> events;
+  inner().takePointerEvents(events);
+  for (platform::PointerEvent& event : events) {
+    if (usedUpPointer_ && event.button == usedUpPointer_->button && event.touch == usedUpPointer_->touch) {
+      if (event.kind == platform::PointerEvent::Kind::Release) {
+        usedUpPointer_.reset();
+        continue;
+      }
+      // Another press of the same button: the release of the one that skipped was lost.
+      if (event.kind == platform::PointerEvent::Kind::Press) usedUpPointer_.reset();
+    }
+    event.ticks += ahead_;
+    pendingPointer_.push_back(event);
+  }
+  if (pendingPointer_.size() > kEventLimit) {
+    pendingPointer_.erase(pendingPointer_.begin(),
+                          pendingPointer_.end() - static_cast<std::ptrdiff_t>(kEventLimit));
+  }
+}
+
+void SkipWaits::takePointerEvents(std::vector<platform::PointerEvent>& events) {
+  takeInnerPointerEvents();
+  events.insert(events.end(), pendingPointer_.begin(), pendingPointer_.end());
+  pendingPointer_.clear();
+}
+
+bool SkipWaits::pointerPress(std::size_t from) {
+  using Kind = platform::PointerEvent::Kind;
+  takeInnerPointerEvents();
+  for (std::size_t i = std::min(from, pendingPointer_.size()); i < pendingPointer_.size(); ++i) {
+    const platform::PointerEvent press = pendingPointer_[i];
+    if (press.kind != Kind::Press) continue;
+    pendingPointer_.erase(pendingPointer_.begin() + static_cast<std::ptrdiff_t>(i));
+    // Its release may have come in the same slice; else it is left out when it comes.
+    for (std::size_t j = i; j < pendingPointer_.size(); ++j) {
+      const platform::PointerEvent& release = pendingPointer_[j];
+      if (release.button != press.button || release.touch != press.touch) continue;
+      if (release.kind == Kind::Release) {
+        pendingPointer_.erase(pendingPointer_.begin() + static_cast<std::ptrdiff_t>(j));
+        return true;
+      }
+      if (release.kind == Kind::Press) return true;  // pressed again: the release was lost
+    }
+    usedUpPointer_ = UsedUpPointer{press.button, press.touch};
+    return true;
+  }
+  return false;
+}
+
 void SkipWaits::waitUntil(std::uint32_t deadline) {
   const std::int32_t left = until(deadline, ticks());
   if (left > 0 && skipping_) {
@@ -153,22 +203,26 @@ void SkipWaits::hold(std::uint32_t deadline) {
   }
   // Events the snapshot's own read brought in came before the hold as well.
   takeInnerEvents();
+  takeInnerPointerEvents();
   std::size_t seen = pending_.size();
+  std::size_t seenPointer = pendingPointer_.size();
   for (;;) {
     const std::uint32_t now = inner().ticks();
     const std::uint32_t end = deadline - ahead_;
     const std::int32_t left = until(end, now);
     if (left <= 0) return;
     inner().waitUntil(left > static_cast<std::int32_t>(kSliceMs) ? now + kSliceMs : end);
-    if (const std::optional<std::uint8_t> code = freshPress(seen)) {
+    const std::optional<std::uint8_t> code = freshPress(seen);
+    if (code || pointerPress(seenPointer)) {
       const std::int32_t skipped = until(deadline, ticks());
       if (skipped > 0) ahead_ += static_cast<std::uint32_t>(skipped);
       skipping_ = true;
-      usedUp_ = isQuitKey(*code) ? -1 : *code;
+      if (code) usedUp_ = isQuitKey(*code) ? -1 : *code;
       ++skips_;
       return;
     }
     seen = pending_.size();
+    seenPointer = pendingPointer_.size();
   }
 }
 

@@ -7,9 +7,9 @@
 // How a hold is told apart, from the waits alone: every other wait of the game ends within a second of
 // its frame's start, so a wait whose deadline lies more than kHoldMs ahead is a hold. It sleeps in slices
 // of kSliceMs on the backend's own wait and looks for a fresh press between them (a press that came after
-// the hold began, from the keyboard or a controller button the backend delivers as a key; a key already
-// down when the hold began does not count until it has been let go; modifiers and the backend's own F11
-// and F12 never count).
+// the hold began, from the keyboard or a controller button the backend delivers as a key, or a press of
+// any mouse button or a touch on the window; a key already down when the hold began does not count until
+// it has been let go; modifiers and the backend's own F11 and F12 never count).
 //
 // What a skip does: the clock the game reads jumps to the wait's deadline, as if the wait had run to its
 // end; from then on the clock runs that much ahead of the backend's. Every further wait of the same frame
@@ -20,8 +20,10 @@
 // The press that skips is used up: until that key is let go the game does not see it down, neither in its
 // keyboard snapshot, nor in a direct test, nor as a key event. Escape and Space, the quit keys, are the
 // exception: they end the hold and are left for the game's quit test at the next frame's start, so a
-// quit during the splash is not held up for half a minute. Key events are stamped on the game's clock.
-// Waits that are not holds, and every session with no press during a hold, pass straight through.
+// quit during the splash is not held up for half a minute. A pointer press that skips is used up with
+// its release: neither is handed on, while the moves and leaves around them are, in order. Key and
+// pointer events are stamped on the game's clock. Waits that are not holds, pointer events outside holds,
+// and every session with no press during a hold, pass straight through.
 
 #include <array>
 #include <cstdint>
@@ -38,7 +40,8 @@ class SkipWaits : public PlatformDecorator {
   static constexpr std::uint32_t kHoldMs = 1500;
   // How long a hold sleeps between two looks for a press: the most a skip lags behind its press.
   static constexpr std::uint32_t kSliceMs = 25;
-  // Key events kept for a game that does not take them (the frame key mode); the oldest go first.
+  // Key events kept for a game that does not take them (the frame key mode), and pointer events kept
+  // for a shell that does not take them; the oldest go first.
   static constexpr std::size_t kEventLimit = 1024;
 
   using PlatformDecorator::PlatformDecorator;
@@ -47,6 +50,7 @@ class SkipWaits : public PlatformDecorator {
   bool readKeyboard(std::uint8_t (&state)[256]) override;
   bool isKeyDown(platform::DirectKey key) override;
   void takeKeyEvents(std::vector<platform::KeyEvent>& events) override;
+  void takePointerEvents(std::vector<platform::PointerEvent>& events) override;
   std::uint32_t ticks() override;
   void waitUntil(std::uint32_t deadline) override;
 
@@ -63,6 +67,11 @@ class SkipWaits : public PlatformDecorator {
   // keyboard snapshot; its down event, if any, is taken out of pending_.
   std::optional<std::uint8_t> freshPress(std::size_t from);
   void eraseDown(std::uint8_t code, std::size_t from);
+  // Moves the backend's pointer events to pendingPointer_, stamped on the game's clock, leaving out the
+  // release of a press that skipped.
+  void takeInnerPointerEvents();
+  // A pointer press since index `from` of pendingPointer_, taken out of it with its release.
+  bool pointerPress(std::size_t from);
 
   std::uint32_t ahead_ = 0;
   bool skipping_ = false;  // a hold of this frame was skipped: its further waits return at once
@@ -70,6 +79,13 @@ class SkipWaits : public PlatformDecorator {
   int skips_ = 0;
   std::vector<platform::KeyEvent> pending_;
   std::array<bool, 256> heldAtHold_{};  // down when the hold began and not let go since
+  std::vector<platform::PointerEvent> pendingPointer_;
+  // The button (and whether it was a touch) whose press skipped and whose release has not come yet.
+  struct UsedUpPointer {
+    platform::PointerButton button = platform::PointerButton::None;
+    bool touch = false;
+  };
+  std::optional<UsedUpPointer> usedUpPointer_;
 };
 
 }  // namespace varnholt::app

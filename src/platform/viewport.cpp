@@ -2,6 +2,7 @@
 #include "platform/viewport.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 
 namespace varnholt::platform {
@@ -33,6 +34,32 @@ int enlargement(int placeWidth, int placeHeight, int frameWidth, int frameHeight
   const int across = (placeWidth + frameWidth - 1) / frameWidth;
   const int down = (placeHeight + frameHeight - 1) / frameHeight;
   return std::max({1, across, down});
+}
+
+namespace {
+
+// The whole frame pixel a position falls in, clamped to the frame.
+int framePixel(double position, int size) {
+  return static_cast<int>(std::clamp(std::floor(position), 0.0, static_cast<double>(size - 1)));
+}
+
+}  // namespace
+
+FramePoint framePoint(const PointerMapping& mapping, double x, double y) {
+  const ViewportRect place = fitFrame(mapping.outputWidth, mapping.outputHeight, mapping.frameWidth,
+                                      mapping.frameHeight, mapping.mode);
+  if (place.width <= 0 || place.height <= 0 || mapping.windowWidth <= 0 || mapping.windowHeight <= 0 ||
+      !std::isfinite(x) || !std::isfinite(y)) {
+    return {};
+  }
+  // Window units to output pixels, then to the frame through its place.
+  const double outputX = x * mapping.outputWidth / mapping.windowWidth;
+  const double outputY = y * mapping.outputHeight / mapping.windowHeight;
+  const double frameX = (outputX - place.x) / place.width * mapping.frameWidth;
+  const double frameY = (outputY - place.y) / place.height * mapping.frameHeight;
+  const bool inside =
+      frameX >= 0 && frameX < mapping.frameWidth && frameY >= 0 && frameY < mapping.frameHeight;
+  return {framePixel(frameX, mapping.frameWidth), framePixel(frameY, mapping.frameHeight), inside};
 }
 
 }  // namespace varnholt::platform

@@ -1,6 +1,6 @@
-// Holds a press can end: the splash and a result picture end at the press with the same frames, pictures
-// and state as when they are waited out; the press is used up; a key held from before, and a press during
-// a short wait, end nothing.
+// Holds a press can end: the splash and a result picture end at the press (of a key, a mouse button or a
+// finger) with the same frames, pictures and state as when they are waited out; the press is used up; a
+// key held from before, and a press during a short wait, end nothing.
 #include "app/skip_waits.h"
 
 #include <gtest/gtest.h>
@@ -153,13 +153,14 @@ struct Session {
 };
 
 Session replay(const std::string& keys, int frames, std::vector<Press> presses, bool skipper = true,
-               const std::string& overlay = "") {
+               const std::string& overlay = "", const std::vector<platform::PointerEvent>& pointer = {}) {
   Session out;
   inCampaign(campaignDir(overlay), [&] {
     std::string error;
     const auto script = KeyScript::parse(keys, error);
     ASSERT_TRUE(script) << error;
     Person person(std::move(presses));
+    for (const platform::PointerEvent& event : pointer) person.queuePointerEvent(event);
     SkipWaits skip(person);
     platform::Platform& backend = skipper ? static_cast<platform::Platform&>(skip) : person;
     replay::ReplaySettings settings;
@@ -201,6 +202,85 @@ TEST(SkipWaits, APressEndsTheSplashWithTheSameFramesPicturesAndState) {
   // Two selection frames of 70 ms follow the press; a look for it every 25 ms.
   EXPECT_GE(skipped.endTicks, plain.presentTicks.at(1) + 2000);
   EXPECT_LT(skipped.endTicks, plain.presentTicks.at(1) + 2000 + SkipWaits::kSliceMs + 2 * 75);
+}
+
+using PointerKind = platform::PointerEvent::Kind;
+constexpr platform::PointerButton kPrimary = platform::PointerButton::Primary;
+constexpr platform::PointerButton kSecondary = platform::PointerButton::Secondary;
+constexpr platform::PointerButton kNoButton = platform::PointerButton::None;
+
+TEST(SkipWaits, AClickEndsTheSplashWithTheSameFramesPicturesAndState) {
+  const std::string keys = "1 Enter\n";
+  const Session waited = replay(keys, 4, {});
+  const std::uint32_t splash = waited.presentTicks.at(1);
+  const Session clicked = replay(keys, 4, {}, true, "",
+                                 {{PointerKind::Press, kPrimary, false, true, 400, 300, splash + 2000},
+                                  {PointerKind::Release, kPrimary, false, true, 400, 300, splash + 2080}});
+  expectSameGame(clicked, waited);
+  EXPECT_EQ(clicked.skips, 1);
+  EXPECT_GE(clicked.endTicks, splash + 2000);
+  EXPECT_LT(clicked.endTicks, splash + 2000 + SkipWaits::kSliceMs + 2 * 75);
+}
+
+std::vector<platform::PointerEvent> takePointer(platform::Platform& platform) {
+  std::vector<platform::PointerEvent> events;
+  platform.takePointerEvents(events);
+  return events;
+}
+
+TEST(SkipWaits, APointerPressEndsAHoldAndIsUsedUpWithItsReleaseWhileTheRestPassOn) {
+  Person person({});
+  SkipWaits skip(person);
+  // Before the hold: a click that ends nothing. In it: a release, a move, then a touch that ends it at
+  // the end of its slice (125 ms); the move after the press and the later click pass on, on the game's
+  // clock; the touch's release does not.
+  const std::vector<platform::PointerEvent> queued = {
+      {PointerKind::Press, kPrimary, false, true, 5, 5, 0},
+      {PointerKind::Release, kPrimary, false, true, 5, 5, 50},
+      {PointerKind::Move, kNoButton, false, false, 0, 7, 105},
+      {PointerKind::Press, kPrimary, true, true, 10, 20, 110},
+      {PointerKind::Move, kPrimary, true, true, 11, 21, 115},
+      {PointerKind::Release, kPrimary, true, true, 11, 21, 300},
+      {PointerKind::Press, kSecondary, false, true, 30, 40, 400},
+      {PointerKind::Release, kSecondary, false, true, 30, 40, 450},
+  };
+  for (const platform::PointerEvent& event : queued) person.queuePointerEvent(event);
+  skip.peekMessage();
+  skip.waitUntil(10000);
+  EXPECT_EQ(person.ticks(), 125u);
+  EXPECT_EQ(skip.skips(), 1);
+  EXPECT_EQ(skip.ticks(), 10000u);
+  EXPECT_EQ(takePointer(skip),
+            (std::vector<platform::PointerEvent>{queued[0], queued[1], queued[2], queued[4]}));
+  person.advance(500);
+  std::vector<platform::PointerEvent> later = {queued[6], queued[7]};
+  for (platform::PointerEvent& event : later) event.ticks += 10000 - 125;
+  EXPECT_EQ(takePointer(skip), later);
+
+  // A right click, pressed and let go within one slice of the next frame's hold, ends it and is gone.
+  skip.peekMessage();
+  person.queuePointerEvent({PointerKind::Press, kSecondary, false, false, 0, 0, 630});
+  person.queuePointerEvent({PointerKind::Release, kSecondary, false, false, 0, 0, 640});
+  person.queuePointerEvent({PointerKind::Move, kNoButton, false, true, 1, 1, 645});
+  skip.waitUntil(skip.ticks() + 5000);
+  EXPECT_EQ(skip.skips(), 2);
+  EXPECT_EQ(person.ticks(), 650u);
+  ASSERT_EQ(takePointer(skip).size(), 1u) << "only the move";
+
+  // A press whose release never came: the next press of that button is the player's, and so is its
+  // release.
+  skip.peekMessage();
+  person.queuePointerEvent({PointerKind::Press, kPrimary, false, true, 0, 0, 660});
+  skip.waitUntil(skip.ticks() + 5000);
+  EXPECT_EQ(skip.skips(), 3);
+  skip.peekMessage();
+  person.queuePointerEvent({PointerKind::Press, kPrimary, false, true, 0, 0, 700});
+  person.queuePointerEvent({PointerKind::Release, kPrimary, false, true, 0, 0, 720});
+  person.advance(100);
+  const std::vector<platform::PointerEvent> click = takePointer(skip);
+  ASSERT_EQ(click.size(), 2u);
+  EXPECT_EQ(click[0].kind, PointerKind::Press);
+  EXPECT_EQ(click[1].kind, PointerKind::Release);
 }
 
 TEST(SkipWaits, APressEndsAResultPictureWithTheSameFramesPicturesAndState) {

@@ -1,6 +1,6 @@
 // The SDL backend's parts without a display: the palette lookup's cache, the key state's translation,
-// hiding and release, the event pump's routing, and the presenter drawing through a software renderer
-// into a plain surface.
+// hiding and release, the event pump's routing, the mouse and touch turned into pointer events, and the
+// presenter drawing through a software renderer into a plain surface.
 #include <SDL2/SDL.h>
 #include <gtest/gtest.h>
 
@@ -13,6 +13,7 @@
 #include "platform/message_queue.h"
 #include "platform/sdl/sdl_event_pump.h"
 #include "platform/sdl/sdl_keys.h"
+#include "platform/sdl/sdl_pointer.h"
 #include "platform/sdl/sdl_presenter.h"
 #include "platform/viewport.h"
 
@@ -287,7 +288,8 @@ TEST_F(SurfacePresenter, ThePumpRoutesEventsToTheKeysThePresenterAndTheQuitReque
   SdlKeys keys;
   MessageQueue messages;
   std::uint32_t now = 40;
-  SdlEventPump pump(keys, *presenter, messages, [&] { return now; });
+  SdlPointer pointer(*presenter);
+  SdlEventPump pump(keys, pointer, *presenter, messages, [&] { return now; });
 
   SDL_Event event{};
   event.key = key(SDL_KEYDOWN, SDL_SCANCODE_SPACE);
@@ -333,6 +335,161 @@ TEST_F(SurfacePresenter, ThePumpRoutesEventsToTheKeysThePresenterAndTheQuitReque
   EXPECT_FALSE(pump.quitRequested());
   EXPECT_FALSE(pump.watchingServer());
   EXPECT_FALSE(pump.sleepUntil(SdlEventPump::Clock::now() + std::chrono::milliseconds(1)));
+}
+
+SDL_Event mouseMotion(Sint32 x, Sint32 y, Uint32 which = 0) {
+  SDL_Event event{};
+  event.type = SDL_MOUSEMOTION;
+  event.motion.which = which;
+  event.motion.x = x;
+  event.motion.y = y;
+  return event;
+}
+
+SDL_Event mouseButton(Uint32 type, Uint8 button, Sint32 x, Sint32 y, Uint32 which = 0) {
+  SDL_Event event{};
+  event.type = type;
+  event.button.which = which;
+  event.button.button = button;
+  event.button.state = type == SDL_MOUSEBUTTONDOWN ? SDL_PRESSED : SDL_RELEASED;
+  event.button.x = x;
+  event.button.y = y;
+  return event;
+}
+
+SDL_Event finger(Uint32 type, SDL_FingerID id, float x, float y, SDL_TouchID touch = 7) {
+  SDL_Event event{};
+  event.type = type;
+  event.tfinger.touchId = touch;
+  event.tfinger.fingerId = id;
+  event.tfinger.x = x;
+  event.tfinger.y = y;
+  return event;
+}
+
+using Kind = PointerEvent::Kind;
+constexpr PointerButton PRIMARY = PointerButton::Primary;
+constexpr PointerButton SECONDARY = PointerButton::Secondary;
+constexpr PointerButton NONE = PointerButton::None;
+
+TEST_F(SurfacePresenter, ThePumpTurnsTheMouseIntoPointerEventsInFramePixels) {
+  // 400 x 300 shown twice its size at (100, 50) in 1000 x 700.
+  open(FitMode::Integer, 1000, 700, 400, 300);
+  SdlKeys keys;
+  MessageQueue messages;
+  std::uint32_t now = 10;
+  SdlPointer pointer(*presenter);
+  SdlEventPump pump(keys, pointer, *presenter, messages, [&] { return now; });
+
+  pump.handle(mouseMotion(101, 51));
+  now = 11;
+  pump.handle(mouseButton(SDL_MOUSEBUTTONDOWN, SDL_BUTTON_LEFT, 300, 250));
+  pump.handle(mouseButton(SDL_MOUSEBUTTONDOWN, SDL_BUTTON_MIDDLE, 300, 250));
+  pump.handle(mouseButton(SDL_MOUSEBUTTONUP, SDL_BUTTON_X1, 300, 250));
+  now = 12;
+  pump.handle(mouseButton(SDL_MOUSEBUTTONUP, SDL_BUTTON_LEFT, 899, 649));
+  pump.handle(mouseButton(SDL_MOUSEBUTTONDOWN, SDL_BUTTON_RIGHT, 50, 690));
+  // The mouse SDL makes of a touch is left out.
+  pump.handle(mouseMotion(500, 300, SDL_TOUCH_MOUSEID));
+  pump.handle(mouseButton(SDL_MOUSEBUTTONDOWN, SDL_BUTTON_LEFT, 500, 300, SDL_TOUCH_MOUSEID));
+  now = 13;
+  pump.handle(mouseButton(SDL_MOUSEBUTTONUP, SDL_BUTTON_RIGHT, 950, 20));
+  SDL_Event leave{};
+  leave.type = SDL_WINDOWEVENT;
+  leave.window.event = SDL_WINDOWEVENT_LEAVE;
+  pump.handle(leave);
+
+  std::vector<PointerEvent> events;
+  pointer.takeEvents(events);
+  EXPECT_EQ(events, (std::vector<PointerEvent>{
+                        {Kind::Move, NONE, false, true, 0, 0, 10},
+                        {Kind::Press, PRIMARY, false, true, 100, 100, 11},
+                        {Kind::Release, PRIMARY, false, true, 399, 299, 12},
+                        {Kind::Press, SECONDARY, false, false, 0, 299, 12},
+                        {Kind::Release, SECONDARY, false, false, 399, 0, 13},
+                        {Kind::Leave, NONE, false, false, 399, 0, 13},
+                    }));
+  events.clear();
+  pointer.takeEvents(events);
+  EXPECT_TRUE(events.empty());
+
+  // The mapping follows a change of the placement, and the change repaints at once: Fit puts the frame
+  // at (33, 0), 933 x 700.
+  Picture picture(400, 300);
+  ASSERT_EQ(presenter->show(picture.frame()), SdlPresenter::Shown::Uploaded);
+  EXPECT_EQ(at(40, 350), 0u);
+  presenter->setScaling(FitMode::Fit);
+  EXPECT_EQ(presenter->scaling(), FitMode::Fit);
+  EXPECT_EQ(at(40, 350), 0xC80000u);
+  pump.handle(mouseMotion(120, 60));
+  presenter->setScaling(FitMode::Integer);
+  EXPECT_EQ(at(40, 350), 0u);
+  EXPECT_EQ(at(102, 52), 0xC80000u);
+  pump.handle(mouseMotion(120, 60));
+  pointer.takeEvents(events);
+  EXPECT_EQ(events, (std::vector<PointerEvent>{{Kind::Move, NONE, false, true, 37, 25, 13},
+                                               {Kind::Move, NONE, false, true, 10, 5, 13}}));
+}
+
+TEST_F(SurfacePresenter, OnlyTheFirstFingerTouchesAndATouchIsNotAlsoAClick) {
+  open(FitMode::Integer, 1000, 700, 400, 300);
+  SdlKeys keys;
+  MessageQueue messages;
+  std::uint32_t now = 20;
+  SdlPointer pointer(*presenter);
+  SdlEventPump pump(keys, pointer, *presenter, messages, [&] { return now; });
+
+  // Positions are shares of the window: (0.5, 0.5) is (500, 350), the frame's (200, 150).
+  pump.handle(finger(SDL_FINGERDOWN, 1, 0.5f, 0.5f));
+  pump.handle(mouseButton(SDL_MOUSEBUTTONDOWN, SDL_BUTTON_LEFT, 500, 350, SDL_TOUCH_MOUSEID));
+  now = 21;
+  pump.handle(finger(SDL_FINGERDOWN, 2, 0.2f, 0.2f));
+  pump.handle(finger(SDL_FINGERMOTION, 2, 0.3f, 0.3f));
+  pump.handle(finger(SDL_FINGERMOTION, 1, 0.125f, 0.5f));
+  pump.handle(finger(SDL_FINGERDOWN, 1, 0.5f, 0.5f, 8));  // the same id on another device
+  now = 22;
+  pump.handle(finger(SDL_FINGERUP, 2, 0.3f, 0.3f));
+  pump.handle(finger(SDL_FINGERUP, 1, 0.95f, 0.5f));
+  pump.handle(mouseButton(SDL_MOUSEBUTTONUP, SDL_BUTTON_LEFT, 950, 350, SDL_TOUCH_MOUSEID));
+  // With the first finger up, the next one down counts; touches SDL makes of the mouse do not.
+  pump.handle(finger(SDL_FINGERDOWN, 3, 0.5f, 0.0f, SDL_MOUSE_TOUCHID));
+  now = 23;
+  pump.handle(finger(SDL_FINGERDOWN, 4, 0.5f, 0.0f));
+
+  std::vector<PointerEvent> events;
+  pointer.takeEvents(events);
+  EXPECT_EQ(events, (std::vector<PointerEvent>{
+                        {Kind::Press, PRIMARY, true, true, 200, 150, 20},
+                        {Kind::Move, PRIMARY, true, true, 12, 150, 21},
+                        {Kind::Release, PRIMARY, true, false, 399, 150, 22},
+                        {Kind::Press, PRIMARY, true, false, 200, 0, 23},
+                    }));
+
+  // The window closing forgets the finger: a new one counts at once.
+  pointer.reset();
+  pump.handle(finger(SDL_FINGERDOWN, 5, 0.5f, 0.5f));
+  events.clear();
+  pointer.takeEvents(events);
+  ASSERT_EQ(events.size(), 1u);
+  EXPECT_EQ(events[0].kind, Kind::Press);
+}
+
+TEST_F(SurfacePresenter, UntakenPointerEventsKeepTheNewestUpToTheLimit) {
+  open(FitMode::Integer, 400, 300, 400, 300);
+  SdlPointer pointer(*presenter);
+  const auto moves = static_cast<std::uint32_t>(SdlPointer::EVENT_LIMIT + 6);
+  for (std::uint32_t i = 0; i < moves; ++i) pointer.handle(mouseMotion(static_cast<Sint32>(i % 400), 1), i);
+  std::vector<PointerEvent> events;
+  pointer.takeEvents(events);
+  ASSERT_EQ(events.size(), SdlPointer::EVENT_LIMIT);
+  EXPECT_EQ(events.front().ticks, 6u);
+  EXPECT_EQ(events.back().ticks, moves - 1);
+  // Nothing to draw on, nowhere on the frame.
+  presenter->close();
+  events.clear();
+  pointer.handle(mouseMotion(10, 10), 0);
+  pointer.takeEvents(events);
+  EXPECT_EQ(events, (std::vector<PointerEvent>{{Kind::Move, NONE, false, false, 0, 0, 0}}));
 }
 
 }  // namespace

@@ -1,5 +1,5 @@
 // The SDL backend against a real X display (run under Xvfb): opening the window in both modes,
-// presenting frames, the keys and quit requests that arrive as events, waits, and closing.
+// presenting frames, the keys and quit requests that arrive as events, the mouse, waits, and closing.
 // Setting VARNHOLT_SMOKE_HOLD_MS keeps the test picture on screen that long, for a screenshot.
 // xvfb-run starts no window manager, so full screen here is the backend's own doing; the window's real
 // size and contents are read back from the X server.
@@ -371,6 +371,53 @@ TEST(SdlSmoke, IdleFramesLeaveTheServerAloneYetAKeyFromItIsSeenAtOnce) {
   ASSERT_EQ(std::system("xdotool keyup Up"), 0);
   idleFrame(platform, picture.frame());
   EXPECT_FALSE(snapshotHas(platform, DIK_UP));
+}
+
+// The first pointer event of `kind` taken over a few short waits; one of no kind when none comes.
+PointerEvent firstPointerEvent(SdlPlatform& platform, PointerEvent::Kind kind) {
+  std::vector<PointerEvent> events;
+  for (int i = 0; i < 50; ++i) {
+    platform.waitUntil(platform.ticks() + 10);
+    platform.takePointerEvents(events);
+    for (const PointerEvent& event : events) {
+      if (event.kind == kind) return event;
+    }
+  }
+  return {PointerEvent::Kind::Leave, PointerButton::None, true};
+}
+
+TEST(SdlSmoke, TheRealMouseLandsOnTheFramePixelUnderItThroughTheLetterbox) {
+  SdlPlatform platform;
+  ASSERT_TRUE(platform.openWindow("Varnholt", WIDTH, HEIGHT)) << platform.lastError();
+  if (!xWindowId(platform.parts().presenter.windowId())) GTEST_SKIP() << "not an X11 window";
+  if (std::system("command -v xdotool >/dev/null") != 0) GTEST_SKIP() << "xdotool is missing";
+  const TestPicture picture(nullptr);
+  ASSERT_TRUE(platform.present(picture.frame()));
+  int width = 0;
+  int height = 0;
+  SDL_GetWindowSize(platform.parts().presenter.window(), &width, &height);
+  const ViewportRect place = fitFrame(width, height, WIDTH, HEIGHT);
+  ASSERT_EQ(place.width, WIDTH) << "xvfb-run's screen shows the frame at its own size";
+
+  // The window covers the screen from (0, 0): screen and window positions are the same.
+  const std::string press = "xdotool mousemove --sync " + std::to_string(place.x + 100) + " " +
+                            std::to_string(place.y + 50) + " mousedown 1";
+  ASSERT_EQ(std::system(press.c_str()), 0);
+  const PointerEvent pressed = firstPointerEvent(platform, PointerEvent::Kind::Press);
+  EXPECT_EQ(pressed.button, PointerButton::Primary);
+  EXPECT_FALSE(pressed.touch);
+  EXPECT_TRUE(pressed.inside);
+  EXPECT_EQ(pressed.x, 100);
+  EXPECT_EQ(pressed.y, 50);
+  // Let go on the bar left of the picture: outside, at the frame's left edge.
+  const std::string release = "xdotool mousemove --sync " + std::to_string(place.x / 2) + " " +
+                              std::to_string(place.y + 70) + " mouseup 1";
+  ASSERT_EQ(std::system(release.c_str()), 0);
+  const PointerEvent released = firstPointerEvent(platform, PointerEvent::Kind::Release);
+  EXPECT_EQ(released.button, PointerButton::Primary);
+  EXPECT_FALSE(released.inside);
+  EXPECT_EQ(released.x, 0);
+  EXPECT_EQ(released.y, 70);
 }
 
 }  // namespace

@@ -1,7 +1,11 @@
-// Placement of the 800 x 600 frame in windows and screens of every shape.
+// Placement of the 800 x 600 frame in windows and screens of every shape, and window points mapped back
+// onto it.
 #include "platform/viewport.h"
 
 #include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
 
 namespace varnholt::platform {
 namespace {
@@ -58,6 +62,57 @@ TEST(FitFrame, NothingToPlaceGivesAnEmptyRectangle) {
   EXPECT_EQ(fitFrame(800, -1, 800, 600), ViewportRect{});
   EXPECT_EQ(fitFrame(800, 600, 0, 600), ViewportRect{});
   EXPECT_EQ(fitFrame(0, 0, 800, 600, FitMode::Fit), ViewportRect{});
+}
+
+PointerMapping mapping(int windowWidth, int windowHeight, int outputWidth, int outputHeight, FitMode mode) {
+  return {windowWidth, windowHeight, outputWidth, outputHeight, 800, 600, mode};
+}
+
+TEST(FramePoint, WindowPointsLandOnThePixelShownUnderThemAndTheBarsAreOutside) {
+  struct Case {
+    const char* what;
+    PointerMapping mapping;
+    double x;
+    double y;
+    FramePoint expected;
+  };
+  const PointerMapping boxed = mapping(1920, 1080, 1920, 1080, FitMode::Integer);  // {560, 240, 800, 600}
+  const PointerMapping twice = mapping(1600, 1200, 1600, 1200, FitMode::Integer);
+  const PointerMapping fit = mapping(1920, 1080, 1920, 1080, FitMode::Fit);  // {240, 0, 1440, 1080}
+  // A window of 960 x 540 units drawn in 1920 x 1080 pixels: the same places as above.
+  const PointerMapping dense = mapping(960, 540, 1920, 1080, FitMode::Integer);
+  const PointerMapping denseFit = mapping(960, 540, 1920, 1080, FitMode::Fit);
+  const Case cases[] = {
+      {"first pixel", boxed, 560.5, 240.5, {0, 0, true}},
+      {"last pixel", boxed, 1359.5, 839.5, {799, 599, true}},
+      {"left bar", boxed, 559.5, 300.5, {0, 60, false}},
+      {"below", boxed, 1000.5, 840.5, {440, 599, false}},
+      {"bottom-right corner, a touch's 1.0", boxed, 1920, 1080, {799, 599, false}},
+      {"2x", twice, 3.5, 5.5, {1, 2, true}},
+      {"2x, far edge", twice, 1599.5, 1199.5, {799, 599, true}},
+      {"fit 1.8x", fit, 1140.5, 540.5, {500, 300, true}},
+      {"fit, left bar", fit, 239.5, 0.5, {0, 0, false}},
+      {"fit, right edge", fit, 1679.5, 1079.5, {799, 599, true}},
+      {"high-DPI whole steps", dense, 280.5, 120.5, {1, 1, true}},  // a unit is two pixels
+      {"high-DPI bar", dense, 279.5, 119.5, {0, 0, false}},
+      {"high-DPI fit", denseFit, 570.5, 270.5, {500, 300, true}},
+      {"high-DPI last pixel", dense, 679.5, 419.5, {799, 599, true}},
+      {"smaller window", mapping(400, 300, 400, 300, FitMode::Integer), 399.5, 299.5, {799, 599, true}},
+      {"left of the window", boxed, -50.5, 500, {0, 260, false}},
+      {"far away", boxed, 1e12, -1e12, {799, 0, false}},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(framePoint(c.mapping, c.x, c.y), c.expected) << c.what;
+  }
+}
+
+TEST(FramePoint, NothingPlacedOrNoNumberIsNowhere) {
+  const PointerMapping boxed = mapping(1920, 1080, 1920, 1080, FitMode::Integer);
+  EXPECT_EQ(framePoint(PointerMapping{}, 10, 10), FramePoint{});
+  EXPECT_EQ(framePoint(mapping(0, 1080, 1920, 1080, FitMode::Integer), 10, 10), FramePoint{});
+  EXPECT_EQ(framePoint(mapping(1920, 1080, 0, 0, FitMode::Fit), 10, 10), FramePoint{});
+  EXPECT_EQ(framePoint(boxed, std::nan(""), 600), FramePoint{});
+  EXPECT_EQ(framePoint(boxed, 600, std::numeric_limits<double>::infinity()), FramePoint{});
 }
 
 }  // namespace

@@ -52,9 +52,9 @@ class SdlEventPump::QuitSignalHandlers {
   bool installed_[2] = {false, false};
 };
 
-SdlEventPump::SdlEventPump(SdlKeys& keys, SdlPresenter& presenter, MessageQueue& messages,
-                           std::function<std::uint32_t()> ticks)
-    : keys_(keys), presenter_(presenter), messages_(messages), ticks_(std::move(ticks)) {}
+SdlEventPump::SdlEventPump(SdlKeys& keys, SdlPointer& pointer, SdlPresenter& presenter,
+                           MessageQueue& messages, std::function<std::uint32_t()> ticks)
+    : keys_(keys), pointer_(pointer), presenter_(presenter), messages_(messages), ticks_(std::move(ticks)) {}
 
 SdlEventPump::~SdlEventPump() = default;
 
@@ -146,7 +146,17 @@ void SdlEventPump::handle(const SDL_Event& event) {
         // The game may not present again for a while (nothing changes on an idle screen), so the window
         // is repainted from the texture here.
         presenter_.redraw();
+      } else if (event.window.event == SDL_WINDOWEVENT_LEAVE) {
+        pointer_.handle(event, ticks_ ? ticks_() : 0);
       }
+      break;
+    case SDL_MOUSEMOTION:
+    case SDL_MOUSEBUTTONDOWN:
+    case SDL_MOUSEBUTTONUP:
+    case SDL_FINGERDOWN:
+    case SDL_FINGERUP:
+    case SDL_FINGERMOTION:
+      pointer_.handle(event, ticks_ ? ticks_() : 0);
       break;
     case SDL_RENDER_TARGETS_RESET:
     case SDL_RENDER_DEVICE_RESET:

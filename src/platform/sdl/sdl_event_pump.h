@@ -1,8 +1,9 @@
 #pragma once
 // The SDL backend's event pump: takes SDL's events to the parts they are for (keys and controllers to
-// the key state, repaints and lost textures to the presenter, the close button and quit signals to the
-// message queue as a quit request), asks the window system for events no more often than it must, and
-// sleeps watching the X server's connection so a wait wakes when the server sends something.
+// the key state, the mouse and touch to the pointer, repaints and lost textures to the presenter, the
+// close button and quit signals to the message queue as a quit request), asks the window system for events no
+// more often than it must, and sleeps watching the X server's connection so a wait wakes when the server
+// sends something.
 //
 // On X11, after a sleep that ran to its end with the server silent, SDL's own pump is skipped: until
 // PUMP_SPACING after that moment, and with nothing left in Xlib's queue, it would find no window event.
@@ -21,6 +22,7 @@
 
 #include "platform/message_queue.h"
 #include "platform/sdl/sdl_keys.h"
+#include "platform/sdl/sdl_pointer.h"
 #include "platform/sdl/sdl_presenter.h"
 #include "platform/sdl/x11_window.h"
 
@@ -39,8 +41,8 @@ class SdlEventPump {
   // can never keep a wait spinning.
   static constexpr auto XWAKE_GAP = std::chrono::milliseconds(1);
 
-  // `ticks` stamps the key events.
-  SdlEventPump(SdlKeys& keys, SdlPresenter& presenter, MessageQueue& messages,
+  // `ticks` stamps the key and pointer events.
+  SdlEventPump(SdlKeys& keys, SdlPointer& pointer, SdlPresenter& presenter, MessageQueue& messages,
                std::function<std::uint32_t()> ticks);
   ~SdlEventPump();
   SdlEventPump(const SdlEventPump&) = delete;
@@ -86,6 +88,7 @@ class SdlEventPump {
   bool nothingToPump(Clock::time_point now) const;
 
   SdlKeys& keys_;
+  SdlPointer& pointer_;
   SdlPresenter& presenter_;
   MessageQueue& messages_;
   std::function<std::uint32_t()> ticks_;

@@ -1,13 +1,14 @@
 #pragma once
-// The parts SdlPlatform is made of, wired together: the key state, the presenter and the event pump,
-// with the error text and the message queue they share. Tests and tools that look at one part get
-// them through SdlPlatform::parts().
+// The parts SdlPlatform is made of, wired together: the key state, the pointer, the presenter and the
+// event pump, with the error text and the message queue they share. Tests and tools that look at one
+// part get them through SdlPlatform::parts().
 
 #include <string>
 
 #include "platform/message_queue.h"
 #include "platform/sdl/sdl_event_pump.h"
 #include "platform/sdl/sdl_keys.h"
+#include "platform/sdl/sdl_pointer.h"
 #include "platform/sdl/sdl_presenter.h"
 
 namespace varnholt::platform {
@@ -15,7 +16,8 @@ namespace varnholt::platform {
 struct SdlParts {
   SdlParts(FitMode scaling, std::function<std::uint32_t()> ticks)
       : presenter(scaling, lastError, [this] { pump.serverTalked(); }),
-        pump(keys, presenter, messages, std::move(ticks)) {}
+        pointer(presenter),
+        pump(keys, pointer, presenter, messages, std::move(ticks)) {}
   SdlParts(const SdlParts&) = delete;
   SdlParts& operator=(const SdlParts&) = delete;
 
@@ -23,6 +25,7 @@ struct SdlParts {
   MessageQueue messages;
   SdlKeys keys;
   SdlPresenter presenter;
+  SdlPointer pointer;
   SdlEventPump pump;
 };
 

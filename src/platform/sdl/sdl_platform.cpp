@@ -109,17 +109,29 @@ bool SdlPlatform::openWindow(std::string_view title, int width, int height) {
 
 void SdlPlatform::closeWindow() {
   State& s = *state_;
+  // A window opened again comes up in the mode the player last chose.
+  if (s.parts.presenter.window() != nullptr) s.options.windowed = !s.parts.presenter.fullscreen();
   s.parts.keys.controllers().stop();
   s.parts.pump.stop();
   s.parts.presenter.close();
   s.video.reset();
   s.parts.keys.releaseAll();
+  s.parts.pointer.reset();
 }
 
 void SdlPlatform::hideMousePointer() {
   state_->pointerHidden = true;
   state_->parts.pump.serverTalked();
   if (state_->video) SDL_ShowCursor(SDL_DISABLE);
+}
+
+void SdlPlatform::setMousePointerShown(bool shown) {
+  // The shell asks on every move of the mouse; SDL is told only of a change.
+  if (state_->pointerHidden != shown) return;
+  state_->pointerHidden = !shown;
+  if (!state_->video) return;
+  state_->parts.pump.serverTalked();
+  SDL_ShowCursor(shown ? SDL_ENABLE : SDL_DISABLE);
 }
 
 Message SdlPlatform::peekMessage() {
@@ -145,6 +157,30 @@ bool SdlPlatform::isKeyDown(DirectKey key) {
 void SdlPlatform::takeKeyEvents(std::vector<KeyEvent>& events) {
   state_->parts.pump.pump();
   state_->parts.keys.takeEvents(events);
+}
+
+void SdlPlatform::takePointerEvents(std::vector<PointerEvent>& events) {
+  state_->parts.pump.pump();
+  state_->parts.pointer.takeEvents(events);
+}
+
+void SdlPlatform::setFullscreen(bool on) {
+  State& s = *state_;
+  s.options.windowed = !on;
+  s.parts.presenter.setFullscreen(on);
+}
+
+bool SdlPlatform::fullscreen() const {
+  const State& s = *state_;
+  return s.parts.presenter.window() != nullptr ? s.parts.presenter.fullscreen() : !s.options.windowed;
+}
+
+void SdlPlatform::setScaling(FitMode scaling) {
+  state_->parts.presenter.setScaling(scaling);
+}
+
+FitMode SdlPlatform::scaling() const {
+  return state_->parts.presenter.scaling();
 }
 
 std::uint32_t SdlPlatform::ticks() {

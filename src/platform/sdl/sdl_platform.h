@@ -1,15 +1,17 @@
 #pragma once
 // The desktop backend: an SDL2 window showing the 8-bit frame scaled to fit (aspect kept, letterboxed;
 // whole-number nearest-neighbour steps, or the largest size that fits drawn sharp and even), desktop full
-// screen by default or windowed, F11 or Alt+Enter to switch. The keyboard snapshot is kept from SDL's key
-// events and translated to DirectInput codes. The close button, SIGINT and SIGTERM ask the game to quit as
-// Escape does. Waits sleep most of their time and keep handling window events, so the desktop never sees the
-// window hang; on X11 they sleep watching the server connection, wake when it sends something, and leave it
-// unasked after a quiet sleep. Presenting the picture already on screen does nothing, and the window repaints
-// itself from the last one when the desktop asks, so an idle screen costs almost no processor time.
-// Game controllers hold keys beside the keyboard's (sdl_controllers.h). SdlPlatform is the clock, the
-// waits and the composition of three parts: the key state (sdl_keys.h), the presenter (sdl_presenter.h)
-// and the event pump (sdl_event_pump.h).
+// screen by default or windowed, F11 or Alt+Enter to switch, or the shell at run time, which may change the
+// placement too. The keyboard snapshot is kept from SDL's key events and translated to DirectInput codes;
+// the mouse and the first finger give pointer events in frame pixels (sdl_pointer.h). The close button,
+// SIGINT and SIGTERM ask the game to quit as Escape does. Waits sleep most of their time and keep handling
+// window events, so the desktop never sees the window hang; on X11 they sleep watching the server connection,
+// wake when it sends something, and leave it unasked after a quiet sleep. Presenting the picture already on
+// screen does nothing, and the window repaints itself from the last one when the desktop asks, so an idle
+// screen costs almost no processor time. Game controllers hold keys beside the keyboard's
+// (sdl_controllers.h). SdlPlatform is the clock, the waits and the composition of four parts: the key state
+// (sdl_keys.h), the pointer (sdl_pointer.h), the presenter (sdl_presenter.h) and the event pump
+// (sdl_event_pump.h).
 
 #include <array>
 #include <cstdint>
@@ -61,6 +63,7 @@ class SdlPlatform : public Platform {
   bool openWindow(std::string_view title, int width, int height) override;
   void closeWindow() override;
   void hideMousePointer() override;
+  void setMousePointerShown(bool shown) override;
 
   Message peekMessage() override;
   void postMessage(Message message) override;
@@ -68,6 +71,7 @@ class SdlPlatform : public Platform {
   bool readKeyboard(std::uint8_t (&state)[256]) override;
   bool isKeyDown(DirectKey key) override;
   void takeKeyEvents(std::vector<KeyEvent>& events) override;
+  void takePointerEvents(std::vector<PointerEvent>& events) override;
 
   std::uint32_t ticks() override;
   void waitUntil(std::uint32_t deadline) override;
@@ -77,6 +81,14 @@ class SdlPlatform : public Platform {
   bool takeScreenshotRequest() override;
   bool quitRequested() override;
   const std::string& lastError() const override;
+
+  // Desktop full screen or a window: what the window is now (F11 and Alt+Enter switch it too), or is
+  // opened as. A change repaints at once, and a window opened later keeps the mode last chosen.
+  void setFullscreen(bool on);
+  bool fullscreen() const;
+  // How the frame is placed in the window; a change repaints at once.
+  void setScaling(FitMode scaling);
+  FitMode scaling() const;
 
   // How many presents converted and uploaded a picture; presenting the picture already on screen does
   // neither.

@@ -216,6 +216,33 @@ void SdlPresenter::toggleFullscreen() {
   redraw();
 }
 
+void SdlPresenter::setScaling(FitMode scaling) {
+  if (scaling == scaling_) return;
+  scaling_ = scaling;
+  if (scaling_ == FitMode::Integer) {
+    // Whole steps draw the frame itself, sharp; the enlargement is made again if Fit comes back.
+    enlarged_.reset();
+    if (texture_) SDL_SetTextureScaleMode(texture_.get(), SDL_ScaleModeNearest);
+  }
+  redraw();
+}
+
+PointerMapping SdlPresenter::pointerMapping() const {
+  PointerMapping mapping;
+  if (renderer_ == nullptr) return mapping;
+  SDL_GetRendererOutputSize(renderer_, &mapping.outputWidth, &mapping.outputHeight);
+  if (window_) {
+    SDL_GetWindowSize(window_.get(), &mapping.windowWidth, &mapping.windowHeight);
+  } else {
+    mapping.windowWidth = mapping.outputWidth;
+    mapping.windowHeight = mapping.outputHeight;
+  }
+  mapping.frameWidth = textureWidth_;
+  mapping.frameHeight = textureHeight_;
+  mapping.mode = scaling_;
+  return mapping;
+}
+
 std::uint32_t SdlPresenter::windowId() const {
   return window_ ? SDL_GetWindowID(window_.get()) : 0;
 }

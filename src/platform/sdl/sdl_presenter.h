@@ -3,7 +3,8 @@
 // converted into through the palette's lookup table, its placement in the window (aspect kept,
 // letterboxed; whole-number nearest-neighbour steps, or the largest size that fits drawn sharp and
 // even), the picture kept for F12, and the repaint from it when the desktop asks. Presenting the picture
-// already on screen converts and uploads nothing. Desktop full screen or a window, switched at will.
+// already on screen converts and uploads nothing. Desktop full screen or a window, and the placement,
+// switched at will. The mapping of window points onto the frame follows the placement.
 // Anything that talks to the X server here (drawing, switching the display mode) tells the event pump
 // through `serverTalk`, since replies may bring events in with them.
 
@@ -79,7 +80,18 @@ class SdlPresenter {
   void lose();
   // Switches between desktop full screen and a window, and repaints.
   void toggleFullscreen();
+  // Switches to desktop full screen or to a window unless it is there already.
+  void setFullscreen(bool on) {
+    if (on != fullscreen_) toggleFullscreen();
+  }
   bool fullscreen() const { return fullscreen_; }
+  // Places the frame this way from now on; a change repaints at once.
+  void setScaling(FitMode scaling);
+  FitMode scaling() const { return scaling_; }
+  // What a window point is mapped through onto the frame now: the window's size, the renderer's output
+  // size and the frame's. Drawing without a window, the output's size stands for the window's; with
+  // nothing to draw on, all sizes are 0.
+  PointerMapping pointerMapping() const;
 
   bool drawing() const { return renderer_ != nullptr; }
   SDL_Window* window() const { return window_.get(); }
