@@ -26,6 +26,8 @@ ParsedCommandLine parseCommandLine(const std::vector<std::string>& args) {
              })
       .flag({"--classic"}, [&] { settings.classic = true; })
       .flag({"--no-classic"}, [&] { settings.classic = false; })
+      .flag({"--pointer"}, [&] { settings.pointer = true; })
+      .flag({"--no-pointer"}, [&] { settings.pointer = false; })
       .value("--data", "a folder", cli::storeIn(settings.campaign))
       .value("--record", "a file", cli::storeIn(options.recordFile));
   const auto parsed = parser.parse(args);
@@ -51,6 +53,8 @@ std::string usageText(const std::string& program) {
          "                  held key acts in every frame\n"
          "  --classic       the game exactly as it was defined: a held key acts in every frame whatever\n"
          "                  --keys says (--no-classic undoes classic = yes from the settings file)\n"
+         "  --no-pointer    the mouse pointer stays hidden and clicks and touches do nothing (--pointer,\n"
+         "                  the default, undoes pointer = no from the settings file)\n"
          "  --record FILE   write the session's key input to FILE as a key script for varnholt-replay\n"
          "  --print-settings  print the settings in effect, as a settings file, and exit\n"
          "  --version       print the version and exit\n"

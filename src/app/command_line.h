@@ -15,7 +15,7 @@ struct Options {
   bool help = false;
   bool version = false;
   bool printSettings = false;
-  SettingsChanges settings;  // --windowed, --fullscreen, --scaling, --keys, --classic, --data
+  SettingsChanges settings;  // --windowed, --fullscreen, --scaling, --keys, --classic, --pointer, --data
   std::optional<std::string> recordFile;
 };
 

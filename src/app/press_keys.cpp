@@ -19,7 +19,8 @@ void PressKeys::takeEvents() {
     Key& key = keys_[event.code];
     if (event.down) {
       if (!key.held) {
-        key.waiting = true;
+        // Switched off, a press is only noted as held: nothing is kept to be seen later.
+        key.waiting = enabled_;
         key.nextRepeat = event.ticks + kRepeatDelayMs;
       }
       key.held = true;
@@ -46,9 +47,19 @@ bool PressKeys::look(std::uint8_t code) {
   return seen;
 }
 
+void PressKeys::setEnabled(bool enabled) {
+  if (enabled == enabled_) return;
+  enabled_ = enabled;
+  // Neither a press from before the switch nor an Enter of a read made before it is seen after it.
+  for (Key& key : keys_) key.waiting = false;
+  anyRead_ = false;
+  enterInRead_ = false;
+}
+
 bool PressKeys::readKeyboard(std::uint8_t (&state)[256]) {
   const bool ok = inner().readKeyboard(state);
   takeEvents();
+  if (!enabled_) return ok;
   std::memset(state, 0, sizeof state);
   for (int code = 1; code < 256; ++code) {
     if (code == platform::DIK_ESCAPE || code == platform::DIK_SPACE) continue;
@@ -60,8 +71,9 @@ bool PressKeys::readKeyboard(std::uint8_t (&state)[256]) {
 }
 
 bool PressKeys::isKeyDown(platform::DirectKey key) {
-  inner().isKeyDown(key);  // keeps the backend's events flowing
+  const bool down = inner().isKeyDown(key);  // also keeps the backend's events flowing
   takeEvents();
+  if (!enabled_) return down;
   switch (key) {
     case platform::DirectKey::Escape:
       return look(platform::DIK_ESCAPE);

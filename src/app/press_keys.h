@@ -9,6 +9,10 @@
 // at its key. A direct Enter test made after a read, with no read in between, answers as that read did:
 // it is the same look at the keyboard (an intro page reads the keyboard, shows the page, then tests
 // Enter), so the press that the read took is the one the test sees.
+//
+// The mode can be switched while the game runs (the options menu): switched off, the backend's snapshot
+// and direct tests pass through untouched, as frame keys, while the key events are still followed, so
+// that switched on again it knows which keys are held and shows no press from before as a new one.
 
 #include <array>
 #include <cstdint>
@@ -29,6 +33,10 @@ class PressKeys : public PlatformDecorator {
   bool readKeyboard(std::uint8_t (&state)[256]) override;
   bool isKeyDown(platform::DirectKey key) override;
 
+  // On (the default): presses act once. Off: frame keys.
+  void setEnabled(bool enabled);
+  bool enabled() const { return enabled_; }
+
  private:
   struct Key {
     bool held = false;     // physically down
@@ -43,6 +51,7 @@ class PressKeys : public PlatformDecorator {
   std::vector<platform::KeyEvent> events_;
   bool anyRead_ = false;  // a keyboard read was made: Enter tests answer as the latest one
   bool enterInRead_ = false;
+  bool enabled_ = true;
 };
 
 }  // namespace varnholt::app

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "app/frame_stop.h"
+#include "shell/options_menu.h"
 
 namespace varnholt::shell {
 namespace {
@@ -108,7 +109,8 @@ void ShellDialog::compose(std::string_view title, const std::vector<std::string>
     std::copy(kept_.palette.begin(), kept_.palette.end(), palette);
   }
   platform::TextRasterizer* text = inner().textRasterizer();
-  const DialogLayout layout = layoutDialog(width, height, text, title, choices);
+  layout_ = layoutDialog(width, height, text, title, choices);
+  const DialogLayout& layout = layout_;
   const DialogColours colours;
   const std::uint8_t fill = nearestIndex(palette, colours.fill);
   const std::uint8_t border = nearestIndex(palette, colours.border);
@@ -120,10 +122,15 @@ void ShellDialog::compose(std::string_view title, const std::vector<std::string>
   const platform::FrameRect inside{layout.box.left + kBorder, layout.box.top + kBorder,
                                    layout.box.right - kBorder, layout.box.bottom - kBorder};
   fillRect(composed_, width, height, inside, fill);
+  // Text is centred in the box; a line wider than the box starts at its left edge, so at least its
+  // beginning shows.
   const int centre = (layout.box.left + layout.box.right) / 2;
+  const auto left = [&](const platform::TextMask& mask) {
+    return std::max(centre - mask.width / 2, layout.box.left + kBorder);
+  };
   if (text != nullptr) {
     if (const platform::TextMask* mask = text->renderKept(title)) {
-      drawMask(composed_, width, height, *mask, centre - mask->width / 2, layout.titleTop, ink);
+      drawMask(composed_, width, height, *mask, left(*mask), layout.titleTop, ink);
     }
   }
   for (std::size_t i = 0; i < choices.size(); ++i) {
@@ -136,8 +143,7 @@ void ShellDialog::compose(std::string_view title, const std::vector<std::string>
     }
     if (text == nullptr) continue;
     if (const platform::TextMask* mask = text->renderKept(choices[i])) {
-      drawMask(composed_, width, height, *mask, centre - mask->width / 2, row.top + kRowGap / 2,
-               lit ? barInk : ink);
+      drawMask(composed_, width, height, *mask, left(*mask), row.top + kRowGap / 2, lit ? barInk : ink);
     }
   }
 
@@ -204,15 +210,62 @@ void ShellDialog::look(std::vector<std::uint8_t>& pressed) {
   }
 }
 
-int ShellDialog::ask(std::string_view title, const std::vector<std::string>& choices, int cancel) {
+int ShellDialog::rowAt(const platform::PointerEvent& event) const {
+  if (!event.inside) return -1;
+  for (std::size_t i = 0; i < layout_.rows.size(); ++i) {
+    const platform::FrameRect& row = layout_.rows[i];
+    if (event.x >= row.left && event.x < row.right && event.y >= row.top && event.y < row.bottom) {
+      return static_cast<int>(i);
+    }
+  }
+  return -1;
+}
+
+void ShellDialog::keepPointerEvent(const platform::PointerEvent& event) {
+  const auto button = static_cast<std::size_t>(event.button);
+  if (button < pointerHeldAbove_.size()) {
+    if (event.kind == platform::PointerEvent::Kind::Press) pointerHeldAbove_[button] = true;
+    if (event.kind == platform::PointerEvent::Kind::Release) pointerHeldAbove_[button] = false;
+  }
+  pendingPointer_.push_back(event);
+  if (pendingPointer_.size() > kEventLimit) {
+    pendingPointer_.erase(pendingPointer_.begin(),
+                          pendingPointer_.end() - static_cast<std::ptrdiff_t>(kEventLimit));
+  }
+}
+
+void ShellDialog::takePointerEvents(std::vector<platform::PointerEvent>& events) {
+  std::vector<platform::PointerEvent> taken;
+  inner().takePointerEvents(taken);
+  for (const platform::PointerEvent& event : taken) keepPointerEvent(event);
+  events.insert(events.end(), pendingPointer_.begin(), pendingPointer_.end());
+  pendingPointer_.clear();
+}
+
+void ShellDialog::setPointerEnabled(bool enabled) {
+  pointerEnabled_ = enabled;
+  if (!enabled && pointerShown_) {
+    inner().setMousePointerShown(false);
+    pointerShown_ = false;
+  }
+}
+
+int ShellDialog::askFrom(std::string_view title, const std::vector<std::string>& choices, int cancel,
+                         int highlight) {
   ++asked_;
   if (choices.empty()) return cancel;
   const int last = static_cast<int>(choices.size()) - 1;
-  int highlight = 0;
+  if (highlight < 0 || highlight > last) highlight = 0;
   int answer = kClosed;
   try {
-    // What is down as the question opens does not answer it until it has been let go and pressed again.
+    // What is down as the question opens does not answer it until it has been let go and pressed again;
+    // the pointer's events from before it are the layers' above.
     takeInnerEvents();
+    {
+      std::vector<platform::PointerEvent> before;
+      inner().takePointerEvents(before);
+      for (const platform::PointerEvent& event : before) keepPointerEvent(event);
+    }
     std::uint8_t state[256];
     if (inner().readKeyboard(state)) {
       for (int code = 0; code < 256; ++code) down_[static_cast<std::size_t>(code)] = state[code] != 0;
@@ -222,11 +275,15 @@ int ShellDialog::ask(std::string_view title, const std::vector<std::string>& cho
     takeInnerEvents();
     compose(title, choices, highlight);
     std::vector<std::uint8_t> pressed;
+    std::vector<platform::PointerEvent> pointer;
+    bool shownHere = false;  // this question showed the mouse pointer
     while (answer == kClosed) {
       if (inner().quitRequested()) break;
       inner().waitUntil(inner().ticks() + kStepMs);
       pressed.clear();
       look(pressed);
+      pointer.clear();
+      inner().takePointerEvents(pointer);
       const int before = highlight;
       for (const std::uint8_t code : pressed) {
         if (code == platform::DIK_UP || code == platform::DIK_LEFT) {
@@ -241,6 +298,33 @@ int ShellDialog::ask(std::string_view title, const std::vector<std::string>& cho
           break;
         }
       }
+      for (const platform::PointerEvent& event : pointer) {
+        using Kind = platform::PointerEvent::Kind;
+        // The layers above learn that a button they saw go down came up, and that the pointer left.
+        const auto button = static_cast<std::size_t>(event.button);
+        if ((event.kind == Kind::Release && button < pointerHeldAbove_.size() && pointerHeldAbove_[button]) ||
+            event.kind == Kind::Leave) {
+          keepPointerEvent(event);
+          continue;
+        }
+        if (!pointerEnabled_ || answer != kClosed) continue;
+        const int row = rowAt(event);
+        if (event.kind == Kind::Move) {
+          // Once a question: the layers above may have hidden the pointer since the last one.
+          if (!event.touch && !shownHere) {
+            inner().setMousePointerShown(true);
+            pointerShown_ = true;
+            shownHere = true;
+          }
+          if (row >= 0) highlight = row;
+        } else if (event.kind == Kind::Press) {
+          if (event.button == platform::PointerButton::Secondary) {
+            answer = std::clamp(cancel, 0, last);
+          } else if (event.button == platform::PointerButton::Primary && row >= 0) {
+            answer = row;
+          }
+        }
+      }
       if (answer == kClosed && highlight != before) compose(title, choices, highlight);
     }
   } catch (const app::FrameStop&) {
@@ -251,14 +335,17 @@ int ShellDialog::ask(std::string_view title, const std::vector<std::string>& cho
   for (std::size_t code = 0; code < 256; ++code) hidden_[code] = hidden_[code] || down_[code];
   std::erase_if(pending_, [&](const platform::KeyEvent& event) { return event.down && hidden_[event.code]; });
   down_.fill(false);
-  if (answer != kClosed) {
-    try {
-      presentKept();
-    } catch (const app::FrameStop&) {
-      answer = kClosed;
-    }
-  }
+  if (answer != kClosed && !chained_ && !restorePicture()) answer = kClosed;
   return answer;
+}
+
+bool ShellDialog::restorePicture() {
+  try {
+    presentKept();
+  } catch (const app::FrameStop&) {
+    return false;
+  }
+  return true;
 }
 
 void ShellDialog::takeInnerEvents() {
@@ -348,8 +435,7 @@ platform::Message QuitDialog::peekMessage() {
   lookBetweenFrames();
   if (message == platform::Message::None && quitPressed_ && !inner().quitRequested()) {
     quitPressed_ = false;
-    // Options goes after Keep playing, as a third choice.
-    const int answer = ask("Quit Varnholt?", {"Quit", "Keep playing"}, kKeepPlaying);
+    const int answer = askToQuit();
     // A quit key that answered is still down, or was let go while the dialog read the keys.
     quitDown_ = {hidden(platform::DIK_ESCAPE), hidden(platform::DIK_SPACE)};
     if (answer == kQuit) {
@@ -358,6 +444,28 @@ platform::Message QuitDialog::peekMessage() {
     }
   }
   return message;
+}
+
+int QuitDialog::askToQuit() {
+  std::vector<std::string> choices{"Quit", "Keep playing"};
+  if (options_ == nullptr) return ask("Quit Varnholt?", choices, kKeepPlaying);
+  choices.push_back("Options");
+  // The questions follow one another over the same picture; the game's comes back at the end.
+  setChained(true);
+  int answer = kClosed;
+  int highlight = kQuit;
+  for (;;) {
+    answer = askFrom("Quit Varnholt?", choices, kKeepPlaying, highlight);
+    if (answer != kOptions) break;
+    if (options_->run(*this) == kClosed) {
+      answer = kClosed;
+      break;
+    }
+    highlight = kOptions;
+  }
+  setChained(false);
+  if (answer != kClosed && !restorePicture()) answer = kClosed;
+  return answer;
 }
 
 bool QuitDialog::readKeyboard(std::uint8_t (&state)[256]) {

@@ -97,17 +97,18 @@ TEST(GameCommandLine, PrintSettingsShowsTheFileUnderTheCommandLineAndNamesBadLin
   const fs::path config = fs::temp_directory_path() / ("varnholt-config-" + std::to_string(::getpid()));
   fs::create_directories(config / "varnholt");
   std::ofstream(config / "varnholt" / "settings.ini")
-      << "scaling = integer\nkeys = press\nvolume = 3\nclassic = yes\n";
+      << "scaling = integer\nkeys = press\nvolume = 3\nclassic = yes\npointer = no\n";
   const auto printed = runGame("--print-settings --keys frame", "XDG_CONFIG_HOME=" + config.string());
   fs::remove_all(config);
   EXPECT_EQ(printed.code, 0);
   EXPECT_EQ(printed.err, (config / "varnholt" / "settings.ini").string() +
                              ":3: unknown setting 'volume' "
-                             "(window, scaling, keys, classic, campaign)\n");
+                             "(window, scaling, keys, classic, pointer, campaign)\n");
   EXPECT_NE(printed.out.find("\nscaling = integer\n"), std::string::npos) << printed.out;
   EXPECT_NE(printed.out.find("\nkeys = frame\n"), std::string::npos) << printed.out;
   EXPECT_NE(printed.out.find("\nwindow = fullscreen\n"), std::string::npos) << printed.out;
   EXPECT_NE(printed.out.find("\nclassic = yes\n"), std::string::npos) << printed.out;
+  EXPECT_NE(printed.out.find("\npointer = no\n"), std::string::npos) << printed.out;
 }
 #endif
 

@@ -103,5 +103,44 @@ TEST(PressKeysTest, OnlyTheFirstLookAtAKeySeesItsPress) {
   EXPECT_TRUE(f.readSees(DIK_RETURN));
 }
 
+TEST(PressKeysTest, SwitchedOffTheBackendsKeysPassAndSwitchedOnNoOldPressIsSeen) {
+  Fixture f;
+  bool escapeDown = false;
+  // A read that saw Enter (an Enter test would answer as it did), and a press of Left no look saw.
+  f.keyboard.press(DIK_RETURN);
+  EXPECT_TRUE(f.readSees(DIK_RETURN));
+  f.keyboard.press(platform::DIK_LEFT);
+  f.keys.setEnabled(false);
+  EXPECT_FALSE(f.keys.enabled());
+  // Frame keys: the snapshot and the direct tests as the backend gives them, as often as asked.
+  f.keyboard.setKeyboardHook([](std::uint8_t(&state)[256]) { state[DIK_DOWN] = 0x80; });
+  f.keyboard.setKeyDownHook([&](DirectKey key) { return key == DirectKey::Escape && escapeDown; });
+  EXPECT_TRUE(f.readSees(DIK_DOWN));
+  EXPECT_TRUE(f.readSees(DIK_DOWN));
+  EXPECT_FALSE(f.readSees(platform::DIK_LEFT)) << "the snapshot's, not the press";
+  escapeDown = true;
+  EXPECT_TRUE(f.keys.isKeyDown(DirectKey::Escape));
+  EXPECT_TRUE(f.keys.isKeyDown(DirectKey::Escape));
+  // Presses made while off are followed, not kept.
+  f.keyboard.release(platform::DIK_LEFT);
+  f.keyboard.press(DIK_ESCAPE);
+  f.keyboard.press(DIK_DOWN);
+  f.keyboard.release(DIK_DOWN);
+  EXPECT_TRUE(f.readSees(DIK_DOWN));
+  f.keys.setEnabled(true);
+  f.keyboard.setKeyboardHook(nullptr);
+  EXPECT_FALSE(f.keys.isKeyDown(DirectKey::Return)) << "not as the read from before the switch";
+  EXPECT_FALSE(f.keys.isKeyDown(DirectKey::Escape)) << "pressed while off";
+  EXPECT_FALSE(f.readSees(DIK_DOWN)) << "pressed while off";
+  EXPECT_FALSE(f.readSees(platform::DIK_LEFT)) << "pressed before the switch, unseen";
+  EXPECT_FALSE(f.readSees(DIK_RETURN));
+  // Held through the switch, Enter only repeats; a new press acts once.
+  f.keyboard.advance(PressKeys::kRepeatDelayMs);
+  EXPECT_TRUE(f.readSees(DIK_RETURN));
+  f.keyboard.press(platform::DIK_LEFT);
+  EXPECT_TRUE(f.readSees(platform::DIK_LEFT));
+  EXPECT_FALSE(f.readSees(platform::DIK_LEFT));
+}
+
 }  // namespace
 }  // namespace varnholt::app

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <fstream>
 #include <optional>
 #include <sstream>
 
@@ -24,6 +25,7 @@
 #include "replay/game_state_json.h"
 #include "replay/hash_lines.h"
 #include "replay/replay_session.h"
+#include "shell/options_menu.h"
 
 namespace varnholt::shell {
 namespace {
@@ -274,6 +276,166 @@ TEST(ShellDialog, TheQuestionIsDrawnOverTheLastPictureInItsNearestColours) {
   EXPECT_EQ(person.shown().back().palette[7].blue, 36);
 }
 
+// Mouse and touch on a question over the game's picture.
+using Kind = platform::PointerEvent::Kind;
+using platform::PointerButton;
+
+struct PointerQuestion {
+  static constexpr const char* kTitle = "A question";
+  Person person;
+  ShellDialog dialog{person};
+  GamePicture picture;
+  std::vector<std::string> choices;
+  DialogLayout layout;
+
+  PointerQuestion(std::vector<Press> presses, int count) : person(std::move(presses)) {
+    // A question nothing answers ends at the close button, so the test fails, not hangs.
+    person.closeAt = 5000;
+    for (int i = 0; i < count; ++i) choices.push_back("Choice " + std::to_string(i));
+    dialog.present(picture.frame());
+    layout =
+        layoutDialog(GamePicture::kWidth, GamePicture::kHeight, person.textRasterizer(), kTitle, choices);
+  }
+  static platform::PointerEvent event(Kind kind, PointerButton button, int x, int y, std::uint32_t at,
+                                      bool touch = false, bool inside = true) {
+    platform::PointerEvent out;
+    out.kind = kind;
+    out.button = button;
+    out.x = x;
+    out.y = y;
+    out.ticks = at;
+    out.touch = touch;
+    out.inside = inside;
+    return out;
+  }
+  // An event in the middle of a row of the question.
+  platform::PointerEvent onRow(int row, Kind kind, PointerButton button, std::uint32_t at, bool touch = false,
+                               bool inside = true) const {
+    const platform::FrameRect& rect = layout.rows[static_cast<std::size_t>(row)];
+    return event(kind, button, (rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2, at, touch, inside);
+  }
+  void queue(const platform::PointerEvent& event) { person.queuePointerEvent(event); }
+  int ask(int cancel, int highlight = 0) { return dialog.askFrom(kTitle, choices, cancel, highlight); }
+};
+
+TEST(ShellDialog, AClickOrATouchOnARowPicksItARightClickCancelsAndOtherPressesDoNothing) {
+  {
+    PointerQuestion q({}, 3);
+    q.queue(q.onRow(1, Kind::Press, PointerButton::Primary, 50));
+    EXPECT_EQ(q.ask(2), 1);
+    EXPECT_LT(q.person.ticks(), 50 + 2 * ShellDialog::kStepMs);
+  }
+  {
+    PointerQuestion q({}, 3);
+    q.queue(q.onRow(2, Kind::Press, PointerButton::Primary, 50, true));
+    EXPECT_EQ(q.ask(0), 2) << "a touch";
+  }
+  {
+    PointerQuestion q({}, 3);
+    q.queue(q.onRow(0, Kind::Press, PointerButton::Secondary, 50));
+    EXPECT_EQ(q.ask(2), 2) << "a right click cancels";
+  }
+  {
+    // Off the rows, on the letterbox, a release alone, a press of no button: nothing; Enter picks the
+    // first row, still highlighted.
+    PointerQuestion q({{DIK_RETURN, 300}}, 3);
+    const int middle = (q.layout.box.left + q.layout.box.right) / 2;
+    q.queue(PointerQuestion::event(Kind::Press, PointerButton::Primary, 1, 1, 50));
+    q.queue(PointerQuestion::event(Kind::Press, PointerButton::Primary, middle, q.layout.titleTop + 2, 80));
+    q.queue(q.onRow(1, Kind::Press, PointerButton::Primary, 110, false, false));
+    q.queue(q.onRow(2, Kind::Release, PointerButton::Primary, 140));
+    q.queue(q.onRow(2, Kind::Press, PointerButton::None, 170));
+    EXPECT_EQ(q.ask(2), 0);
+    EXPECT_GE(q.person.ticks(), 300u);
+  }
+}
+
+TEST(ShellDialog, AMouseMoveOverARowHighlightsItAndShowsThePointer) {
+  {
+    PointerQuestion q({{DIK_RETURN, 300}, {DIK_RETURN, 500}}, 3);
+    q.person.keepFrames = true;
+    q.person.hideMousePointer();
+    q.queue(q.onRow(2, Kind::Move, PointerButton::None, 50));
+    // Off the rows the highlight stays where it is.
+    q.queue(PointerQuestion::event(Kind::Move, PointerButton::None, q.layout.box.left + 3,
+                                   q.layout.box.top + 3, 100));
+    EXPECT_EQ(q.ask(0), 2);
+    EXPECT_FALSE(q.person.mousePointerHidden());
+    // The question, its highlight moved, the game's picture again.
+    ASSERT_EQ(q.person.shown().size(), 3u);
+    const std::uint8_t bar = nearestIndex(q.picture.palette, DialogColours{}.highlight);
+    const platform::FrameRect lit = q.layout.rows[2];
+    EXPECT_EQ(q.person.shown()[1].pixels[(lit.top + 1) * GamePicture::kWidth + lit.right - 2], bar);
+    // Hidden by the game meanwhile, it shows again on the next question's first move.
+    q.person.hideMousePointer();
+    q.queue(q.onRow(0, Kind::Move, PointerButton::None, 400));
+    q.person.waitUntil(350);
+    EXPECT_EQ(q.ask(0), 0);
+    EXPECT_FALSE(q.person.mousePointerHidden());
+  }
+  {
+    // The highlight a question opens with; one out of range is the first.
+    PointerQuestion q({{DIK_RETURN, 50}, {DIK_RETURN, 150}}, 3);
+    EXPECT_EQ(q.ask(0, 2), 2);
+    EXPECT_EQ(q.ask(0, 7), 0);
+  }
+}
+
+TEST(ShellDialog, PointerEventsFromOutsideAQuestionPassAndItsOwnStayWithIt) {
+  PointerQuestion q({}, 2);
+  const platform::PointerEvent press = q.onRow(0, Kind::Press, PointerButton::Primary, 5);
+  const platform::PointerEvent move = q.onRow(1, Kind::Move, PointerButton::None, 10);
+  q.queue(press);
+  q.queue(move);
+  q.person.advance(20);
+  std::vector<platform::PointerEvent> events;
+  q.dialog.takePointerEvents(events);
+  EXPECT_EQ(events, (std::vector<platform::PointerEvent>{press, move})) << "no question: untouched";
+
+  // One from before the question opens; in it, the release of the press the game saw, then the
+  // question's own move and click; the click's release after it closed.
+  const platform::PointerEvent early = q.onRow(0, Kind::Move, PointerButton::None, 30);
+  const platform::PointerEvent release = q.onRow(1, Kind::Release, PointerButton::Primary, 60);
+  const platform::PointerEvent late = q.onRow(1, Kind::Release, PointerButton::Primary, 500);
+  q.queue(early);
+  q.queue(release);
+  q.queue(q.onRow(0, Kind::Move, PointerButton::None, 70));
+  q.queue(q.onRow(1, Kind::Press, PointerButton::Primary, 100));
+  q.queue(late);
+  q.person.advance(20);
+  EXPECT_EQ(q.ask(0), 1);
+  events.clear();
+  q.dialog.takePointerEvents(events);
+  EXPECT_EQ(events, (std::vector<platform::PointerEvent>{early, release}));
+  q.person.waitUntil(late.ticks);
+  events.clear();
+  q.dialog.takePointerEvents(events);
+  EXPECT_EQ(events, std::vector<platform::PointerEvent>{late});
+}
+
+TEST(ShellDialog, SwitchedOffThePointerNeitherAnswersNorShows) {
+  {
+    PointerQuestion q({{DIK_RETURN, 300}}, 3);
+    q.dialog.setPointerEnabled(false);
+    q.person.hideMousePointer();
+    q.queue(q.onRow(1, Kind::Move, PointerButton::None, 50));
+    q.queue(q.onRow(2, Kind::Press, PointerButton::Primary, 100));
+    q.queue(q.onRow(2, Kind::Press, PointerButton::Secondary, 150));
+    EXPECT_EQ(q.ask(1), 0);
+    EXPECT_TRUE(q.person.mousePointerHidden());
+  }
+  {
+    // A pointer a question showed is hidden again when the pointer is switched off.
+    PointerQuestion q({{DIK_RETURN, 100}}, 2);
+    q.person.hideMousePointer();
+    q.queue(q.onRow(0, Kind::Move, PointerButton::None, 50));
+    EXPECT_EQ(q.ask(1), 0);
+    EXPECT_FALSE(q.person.mousePointerHidden());
+    q.dialog.setPointerEnabled(false);
+    EXPECT_TRUE(q.person.mousePointerHidden());
+  }
+}
+
 // The game on the basic fixture campaign.
 const fs::path& campaignDir() {
   static const fs::path dir = [] {
@@ -450,6 +612,81 @@ TEST(QuitDialog, TheCloseButtonEndsTheGameWhileTheQuestionIsOpen) {
   EXPECT_EQ(closed.result.reason, app::ExitReason::Quit);
   ASSERT_FALSE(closed.frameEnds.empty());
   EXPECT_LT(closed.frameEnds.back(), 130u) << "no frame ran after the question opened";
+}
+
+// The settings the options menu switches, as the game keeps them, and a settings file in a folder of
+// its own.
+struct OptionsSetUp {
+  fs::path folder =
+      fs::temp_directory_path() / ("varnholt-dialog-options-" + std::to_string(::getpid()) + "-" +
+                                   ::testing::UnitTest::GetInstance()->current_test_info()->name());
+  fs::path file = folder / "settings.ini";
+  app::Settings settings;
+  int applied = 0;
+  std::ostringstream log;
+  OptionsMenu menu{{[this] { return settings; },
+                    [this](const app::Settings& next) {
+                      settings = next;
+                      ++applied;
+                    }},
+                   file,
+                   &log};
+  OptionsSetUp() { fs::remove_all(folder); }
+  ~OptionsSetUp() { fs::remove_all(folder); }
+};
+
+TEST(QuitDialog, OptionsOpensTheMenuAndLeavingItReturnsToTheQuestionWithOptionsHighlighted) {
+  OptionsSetUp options;
+  // Escape opens the question; Down to Keep playing, a click on Options; in the menu Enter switches
+  // the display, Down and Enter the scaling, a right click goes back; Enter on the highlighted Options
+  // opens the menu again, Escape leaves it, Up and Enter keep playing.
+  Person person({{DIK_ESCAPE, 10},
+                 {DIK_DOWN, 200},
+                 {DIK_RETURN, 400},
+                 {DIK_DOWN, 500},
+                 {DIK_RETURN, 600},
+                 {DIK_RETURN, 800},
+                 {DIK_ESCAPE, 900},
+                 {DIK_UP, 1000},
+                 {DIK_RETURN, 1100}});
+  person.closeAt = 5000;
+  person.keepFrames = true;
+  QuitDialog quit(person);
+  quit.setOptionsMenu(&options.menu);
+  const GamePicture picture;
+  quit.present(picture.frame());
+  const std::vector<std::string> choices{"Quit", "Keep playing", "Options"};
+  const DialogLayout layout = layoutDialog(GamePicture::kWidth, GamePicture::kHeight, person.textRasterizer(),
+                                           "Quit Varnholt?", choices);
+  ASSERT_EQ(layout.rows.size(), 3u);
+  const platform::FrameRect row = layout.rows[QuitDialog::kOptions];
+  person.queuePointerEvent({Kind::Press, PointerButton::Primary, false, true, (row.left + row.right) / 2,
+                            (row.top + row.bottom) / 2, 300});
+  person.queuePointerEvent({Kind::Press, PointerButton::Secondary, false, true, 5, 5, 700});
+  person.advance(20);
+  EXPECT_EQ(quit.peekMessage(), platform::Message::None);
+
+  // The quit question three times, the menu four.
+  EXPECT_EQ(quit.asked(), 7);
+  EXPECT_GE(person.ticks(), 1100u);
+  EXPECT_LT(person.ticks(), 1100 + 2 * ShellDialog::kStepMs);
+  EXPECT_FALSE(quit.isKeyDown(platform::DirectKey::Escape)) << "kept playing";
+  EXPECT_EQ(options.applied, 2);
+  EXPECT_EQ(options.settings.window, app::WindowMode::Windowed);
+  EXPECT_EQ(options.settings.scaling, app::Scaling::Integer);
+  const app::SettingsFile saved = app::loadSettingsFile(options.file, std::nullopt);
+  EXPECT_TRUE(saved.errors.empty()) << ::testing::PrintToString(saved.errors);
+  EXPECT_EQ(saved.changes.window, app::WindowMode::Windowed);
+  EXPECT_EQ(saved.changes.scaling, app::Scaling::Integer);
+  EXPECT_TRUE(options.log.str().empty()) << options.log.str();
+  // The game's picture shows when the game presents it and when the last question closes, never
+  // between two questions.
+  ASSERT_GE(person.shown().size(), 2u);
+  const auto plain =
+      std::count_if(person.shown().begin(), person.shown().end(),
+                    [&](const platform::CapturedFrame& frame) { return frame.pixels == picture.pixels; });
+  EXPECT_EQ(plain, 2);
+  EXPECT_EQ(person.shown().back().pixels, picture.pixels);
 }
 
 }  // namespace
