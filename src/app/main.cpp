@@ -25,6 +25,8 @@
 #include "shell/checkpoint.h"
 #include "shell/checkpoint_run.h"
 #include "shell/choice_prompt.h"
+#include "shell/options_menu.h"
+#include "shell/pointer_keys.h"
 #include "shell/shell_dialog.h"
 
 #ifndef VARNHOLT_VERSION
@@ -161,30 +163,52 @@ int main(int argc, char** argv) {
     return cannotStart("varnholt: window set-up failed: " + error);
   }
   // From the backend up: quitting from outside, the holds a press may end, the quit that asks (over the
-  // holds, so Escape during the splash ends the wait and then asks), the key mode; the checkpoint run adds
-  // the kept keys and the recorder above, which so write what the game itself saw. The classic game has
-  // none of the shell's comforts.
+  // holds, so Escape during the splash ends the wait and then asks), the key mode, the mouse and touch
+  // turned into the game's keys; the checkpoint run adds the kept keys and the recorder above, which so
+  // write what the game itself saw. The classic game has none of the shell's comforts.
   app::OutsideQuit outsideQuit(sdl);
   const bool comforts = !settings.classic;
   std::unique_ptr<app::SkipWaits> skipper;
-  platform::Platform* held = &outsideQuit;
+  std::unique_ptr<shell::QuitDialog> quitDialog;
+  std::unique_ptr<app::PressKeys> pressKeys;
+  std::unique_ptr<shell::PointerKeys> pointerKeys;
+  platform::Platform* gamePlatform = &outsideQuit;
   if (comforts) {
     skipper = std::make_unique<app::SkipWaits>(outsideQuit);
-    held = skipper.get();
+    quitDialog = std::make_unique<shell::QuitDialog>(*skipper);
+    quitDialog->setPointerEnabled(settings.pointer);
+    // Always in the chain, so the options can switch the key mode while playing.
+    pressKeys = std::make_unique<app::PressKeys>(*quitDialog);
+    pressKeys->setEnabled(app::keyModeInEffect(settings) == app::KeyMode::Press);
+    pointerKeys = std::make_unique<shell::PointerKeys>(*pressKeys);
+    pointerKeys->setEnabled(settings.pointer);
+    gamePlatform = pointerKeys.get();
   }
-  std::unique_ptr<shell::QuitDialog> quitDialog;
-  platform::Platform* asking = held;
-  if (comforts) {
-    quitDialog = std::make_unique<shell::QuitDialog>(*held);
-    asking = quitDialog.get();
-  }
-  std::unique_ptr<app::PressKeys> pressKeys;
-  platform::Platform* keys = asking;
-  if (app::keyModeInEffect(settings) == app::KeyMode::Press) {
-    pressKeys = std::make_unique<app::PressKeys>(*asking);
-    keys = pressKeys.get();
-  }
-  platform::Platform* gamePlatform = keys;
+
+  // The options the quit question opens: each switch takes effect at once and is written to the
+  // settings file, the player's own lines kept.
+  const auto settingsInEffect = [&]() {
+    app::Settings now = settings;
+    now.window = sdl.fullscreen() ? app::WindowMode::Fullscreen : app::WindowMode::Windowed;
+    now.scaling = sdl.scaling() == platform::FitMode::Integer ? app::Scaling::Integer : app::Scaling::Fit;
+    if (pressKeys) now.keys = pressKeys->enabled() ? app::KeyMode::Press : app::KeyMode::Frame;
+    if (pointerKeys) now.pointer = pointerKeys->enabled();
+    return now;
+  };
+  shell::OptionsHooks optionHooks;
+  optionHooks.current = settingsInEffect;
+  optionHooks.apply = [&](const app::Settings& chosen) {
+    if (sdl.fullscreen() != (chosen.window == app::WindowMode::Fullscreen))
+      sdl.setFullscreen(chosen.window == app::WindowMode::Fullscreen);
+    sdl.setScaling(chosen.scaling == app::Scaling::Integer ? platform::FitMode::Integer
+                                                           : platform::FitMode::Fit);
+    if (pressKeys) pressKeys->setEnabled(chosen.keys == app::KeyMode::Press);
+    if (pointerKeys) pointerKeys->setEnabled(chosen.pointer);
+    if (quitDialog) quitDialog->setPointerEnabled(chosen.pointer);
+  };
+  shell::OptionsMenu optionsMenu(
+      optionHooks, app::settingsPath(std::getenv("XDG_CONFIG_HOME"), std::getenv("HOME")), &std::cerr);
+  if (quitDialog) quitDialog->setOptionsMenu(&optionsMenu);
 
   // Checkpoints, kept unless the game is played as it was first made.
   std::optional<shell::Checkpoints> checkpoints;
@@ -202,6 +226,9 @@ int main(int argc, char** argv) {
   run.checkpoints = checkpoints ? &*checkpoints : nullptr;
   run.prompt = prompt;
   run.log = &std::cerr;
+  run.gameChanged = [&](const app::Game* game) {
+    if (pointerKeys) pointerKeys->watch(game);
+  };
   bool firstRecording = true;
   if (options.recordFile) {
     run.openRecording = [&]() -> std::ostream* {
