@@ -274,7 +274,19 @@ void PointerKeys::watch(const app::Game* game) {
   game_ = game;
   forget();
   lastLook_.reset();
+  deafUntil_.reset();
+  waitedLong_ = false;
   readsInFrame_ = 0;
+}
+
+void PointerKeys::waitUntil(std::uint32_t deadline) {
+  const bool longWait =
+      static_cast<std::int32_t>(deadline - inner().ticks()) > static_cast<std::int32_t>(kLongWaitMs);
+  inner().waitUntil(deadline);
+  if (longWait) {
+    deafUntil_ = inner().ticks();
+    waitedLong_ = true;
+  }
 }
 
 void PointerKeys::setEnabled(bool enabled) {
@@ -328,6 +340,8 @@ void PointerKeys::takeEvents() {
           mouseX_ = event.x;
           mouseY_ = event.y;
         }
+        // Pressed while the game was in a long wait: on a picture that was not taking keys.
+        if (deafUntil_ && static_cast<std::int32_t>(event.ticks - *deafUntil_) < 0) break;
         if (event.inside && event.button != platform::PointerButton::None) {
           pending_ = Click{event.button, event.x, event.y};
         }
@@ -353,8 +367,9 @@ bool PointerKeys::readKeyboard(std::uint8_t (&state)[256]) {
   ++readsInFrame_;
   enterInRead_ = false;
   const std::uint32_t now = inner().ticks();
-  const bool reading = lastLook_ && now - *lastLook_ <= kLookGapMs;
+  const bool reading = lastLook_ && now - *lastLook_ <= kLookGapMs && !waitedLong_;
   lastLook_ = now;
+  waitedLong_ = false;
   takeEvents();
 
   if (std::any_of(std::begin(state), std::end(state), [](std::uint8_t down) { return down != 0; })) {

@@ -111,9 +111,13 @@ class PointerKeySequence {
 
 class PointerKeys : public app::PlatformDecorator {
  public:
-  // A look coming longer than this after the one before means the game was not reading keys meanwhile (a
-  // wait, a held picture, a dialog, a fast-forward): the clicks of that time are dropped.
-  static constexpr std::uint32_t kLookGapMs = 250;
+  // A wait of the game longer than this is one in which it does not read keys (an intro page's pause, a
+  // held picture): a click pressed before such a wait ends is dropped, and a click's keys under way stop.
+  static constexpr std::uint32_t kLongWaitMs = 250;
+  // A look coming longer than this after the one before, with no wait of the game's between them, means
+  // the game was not being run meanwhile (a dialog, a fast-forward): the clicks of that time are dropped.
+  // A slow frame, however slow the machine, is far shorter.
+  static constexpr std::uint32_t kLookGapMs = 1000;
   // The mouse pointer hides this long after it last moved.
   static constexpr std::uint32_t kPointerHideMs = 3000;
   // The outline of a hovered target is drawn in the palette entry nearest to this colour.
@@ -135,6 +139,7 @@ class PointerKeys : public app::PlatformDecorator {
   bool readKeyboard(std::uint8_t (&state)[256]) override;
   bool isKeyDown(platform::DirectKey key) override;
   bool present(const platform::Frame& frame) override;
+  void waitUntil(std::uint32_t deadline) override;
 
  private:
   struct Click {
@@ -156,7 +161,9 @@ class PointerKeys : public app::PlatformDecorator {
   PointerKeySequence sequence_;
   int readsInFrame_ = 0;
   std::optional<std::uint32_t> lastLook_;
-  bool enterInRead_ = false;  // the latest read showed an injected Enter
+  std::optional<std::uint32_t> deafUntil_;  // when the latest long wait ended
+  bool waitedLong_ = false;                 // a long wait came since the latest look
+  bool enterInRead_ = false;                // the latest read showed an injected Enter
 
   bool pointerShown_ = false;
   std::uint32_t lastMotion_ = 0;

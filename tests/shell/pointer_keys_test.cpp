@@ -315,6 +315,8 @@ struct Layer {
     return down;
   }
   void frame() { pointer.peekMessage(); }
+  // A wait of the game's, as the intro pages and the held pictures make.
+  void wait(std::uint32_t milliseconds) { pointer.waitUntil(backend.ticks() + milliseconds); }
   // A frame that reads the keyboard once, as the title, the party choice and the battle do.
   std::vector<int> look(std::uint32_t after = 20) {
     frame();
@@ -367,7 +369,8 @@ TEST(PointerKeysTest, IntroPagesAreTheTitlesLaterReadsOfAFrame) {
   EXPECT_TRUE(l.pointer.isKeyDown(platform::DirectKey::Return));
   // The wait between two pages: a click made then is dropped.
   l.click(600, 400);
-  EXPECT_EQ(l.read(500), Keys{});
+  l.wait(500);
+  EXPECT_EQ(l.read(), Keys{});
   l.frame();
   l.click(600, 400);
   EXPECT_EQ(l.read(), Keys{}) << "a new frame's first read is the menu again";
@@ -380,7 +383,17 @@ TEST(PointerKeysTest, ClicksDuringAWaitAreDroppedAndTheKeyboardWins) {
   l.game.flow().setCursor(45, 100, 3);
   l.look();
   l.click(360, 120);  // portrait 6
-  EXPECT_EQ(l.look(PointerKeys::kLookGapMs + 1), Keys{}) << "the game was not reading keys";
+  l.wait(PointerKeys::kLongWaitMs + 1);
+  EXPECT_EQ(l.look(), Keys{}) << "the game was in a long wait";
+  l.click(360, 120);
+  EXPECT_EQ(l.look(PointerKeys::kLookGapMs + 1), Keys{}) << "the game was not being run at all";
+  // A slow frame is not a wait: its click counts, and a click's keys go on across slow frames.
+  l.click(360, 120);
+  EXPECT_EQ(l.look(PointerKeys::kLongWaitMs * 2), Keys{DIK_RIGHT});
+  l.game.flow().setCursor(95, 100, 3);
+  EXPECT_EQ(l.look(PointerKeys::kLongWaitMs * 2), Keys{DIK_RIGHT});
+  l.game.flow().setCursor(45, 100, 3);
+  l.look();
 
   l.click(360, 120);
   EXPECT_EQ(l.look(), Keys{DIK_RIGHT});
