@@ -1,6 +1,7 @@
 # Installation: the game and its tools in bin/, the built default campaign where the game looks for it
 # (<prefix>/share/varnholt/campaign, that is ../share/varnholt/campaign from the executables), the
-# desktop entry, the icon, the manual pages and the copyright notice. `cmake --install` honours DESTDIR and the prefix.
+# desktop entry, the icon, the manual pages (the programs', and the campaign format's in section 5) and
+# the copyright notice. `cmake --install` honours DESTDIR and the prefix.
 
 # The game itself may go to another folder one level below the prefix, where its campaign lookup holds
 # as well: the Debian package puts it in games/, as Debian does with games.
@@ -25,4 +26,5 @@ install(FILES ${VARNHOLT_DIST_DIR}/varnholt.svg DESTINATION ${CMAKE_INSTALL_DATA
 install(FILES ${VARNHOLT_DIST_DIR}/varnholt.6 DESTINATION ${CMAKE_INSTALL_MANDIR}/man6)
 install(FILES ${VARNHOLT_DIST_DIR}/varnholt-replay.1 ${VARNHOLT_DIST_DIR}/varnholt-check.1
   DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+install(FILES ${VARNHOLT_DIST_DIR}/varnholt-campaign.5 DESTINATION ${CMAKE_INSTALL_MANDIR}/man5)
 install(FILES ${VARNHOLT_DIST_DIR}/copyright DESTINATION ${CMAKE_INSTALL_DOCDIR})

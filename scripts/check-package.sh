@@ -6,7 +6,8 @@
 #      X display from an empty folder and ends on Escape and Enter (Quit);
 #   4. the installed varnholt-replay, started from an empty folder, finds the installed campaign by itself
 #      and plays the winning key script to the campaign's end;
-#   5. the installed varnholt-check finds no problem in the installed campaign;
+#   5. the installed varnholt-check finds no problem in the installed campaign and draws a battle of it,
+#      and the campaign format's manual page is installed;
 #   6. apt-get purge removes every file the package installed.
 # The package is removed again however the check ends.
 #   scripts/check-package.sh [DEB]   (default: the one in build-package/)
@@ -144,6 +145,16 @@ varnholt-check /usr/share/varnholt/campaign >"$work/check.txt" 2>&1 || {
   fail "varnholt-check finds problems in the installed campaign"
 }
 tail -n 1 "$work/check.txt"
+# The installed checker draws a battle of the installed campaign with the installed game's pictures and
+# font, and the campaign format's manual page is in place.
+varnholt-check --preview 5 "$work/preview.png" /usr/share/varnholt/campaign >"$work/preview.txt" 2>&1 || {
+  cat "$work/preview.txt"
+  fail "varnholt-check --preview fails on the installed campaign"
+}
+[ "$(head -c 8 "$work/preview.png" | od -An -tx1 | tr -d ' ')" = "89504e470d0a1a0a" ] ||
+  fail "varnholt-check --preview wrote no PNG file"
+tail -n 1 "$work/preview.txt"
+grep -qx '/usr/share/man/man5/varnholt-campaign.5.gz' "$work/files.txt" || fail "varnholt-campaign(5) is not installed"
 
 echo "== apt-get purge varnholt"
 $sudo apt-get purge -y -q varnholt >"$work/purge.log" 2>&1 || {

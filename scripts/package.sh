@@ -113,7 +113,9 @@ Description: turn-based tactical role-playing game on a small 8-bit engine
  The game draws an 800x600 picture in 256 palette colours with its own 2D
  engine on SDL2. The package holds the default campaign and two tools:
  varnholt-replay plays a recorded key script headless and writes the state
- the game ends in, and varnholt-check validates a campaign folder.
+ the game ends in, and varnholt-check validates a campaign folder and draws
+ a preview of its battles. The manual page varnholt-campaign(5) describes
+ every file of a campaign for those who write their own.
 EOF
 (cd "$stage" && find usr -type f -print0 | LC_ALL=C sort -z | xargs -0 md5sum) >"$stage/DEBIAN/md5sums"
 chmod 0644 "$stage/DEBIAN/control" "$stage/DEBIAN/md5sums"

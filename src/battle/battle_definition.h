@@ -16,7 +16,7 @@ inline constexpr int kLastBattle = 5;
 inline constexpr int kMaxBattleEntries = 12;
 
 // The name a FieldObserver is told for the int that opens each entry (or closes the list).
-inline constexpr const char* kBattleEntryIdField = "next character id (or the closing 0)";
+inline constexpr const char* kBattleEntryIdField = "character";
 
 struct BattleEntry {
   int characterId = 0;

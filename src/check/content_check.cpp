@@ -8,12 +8,12 @@
 
 namespace varnholt::check {
 
-void Report::problem(std::string file, int line, std::string message) {
-  findings_.push_back({std::move(file), line, false, std::move(message)});
+void Report::problem(std::string file, int line, std::string message, std::string field) {
+  findings_.push_back({std::move(file), line, false, std::move(message), std::move(field)});
 }
 
-void Report::warn(std::string file, int line, std::string message) {
-  findings_.push_back({std::move(file), line, true, std::move(message)});
+void Report::warn(std::string file, int line, std::string message, std::string field) {
+  findings_.push_back({std::move(file), line, true, std::move(message), std::move(field)});
 }
 
 int Report::problems() const {
@@ -33,13 +33,52 @@ Report checkCampaign(const std::filesystem::path& folder) {
   return report;
 }
 
-std::string formatFinding(const std::filesystem::path& folder, const Finding& finding) {
-  using content::escapeForTerminal;
-  const std::string file = (folder / finding.file).lexically_normal().string();
-  std::string message = escapeForTerminal(std::string_view(finding.message).substr(0, kMaxMessageLength));
+namespace {
+
+std::string shownPath(const std::filesystem::path& folder, const Finding& finding) {
+  return content::escapeForTerminal((folder / finding.file).lexically_normal().string());
+}
+
+std::string shownMessage(const Finding& finding) {
+  std::string message =
+      content::escapeForTerminal(std::string_view(finding.message).substr(0, kMaxMessageLength));
   if (finding.message.size() > kMaxMessageLength) message += "...";
-  return escapeForTerminal(file) + ":" + std::to_string(finding.line) + ": " +
-         (finding.warning ? "warning: " : "") + message;
+  return message;
+}
+
+// A JSON string of text that escapeForTerminal has made printable ASCII: only '"' and '\\' need escaping.
+std::string jsonString(std::string_view printable) {
+  std::string out = "\"";
+  for (const char ch : printable) {
+    if (ch == '"' || ch == '\\') out += '\\';
+    out += ch;
+  }
+  return out + "\"";
+}
+
+}  // namespace
+
+std::string formatFinding(const std::filesystem::path& folder, const Finding& finding) {
+  return shownPath(folder, finding) + ":" + std::to_string(finding.line) + ": " +
+         (finding.warning ? "warning: " : "") + shownMessage(finding);
+}
+
+void writeReportJson(const std::filesystem::path& folder, const Report& report, std::ostream& out) {
+  using content::escapeForTerminal;
+  out << "{\n  \"folder\": " << jsonString(escapeForTerminal(folder.string())) << ",\n  \"findings\": [";
+  const char* separator = "\n";
+  for (const Finding& f : report.findings()) {
+    out << separator << "    {\"file\": " << jsonString(escapeForTerminal(f.file))
+        << ", \"path\": " << jsonString(shownPath(folder, f))
+        << ", \"line\": " << (f.line > 0 ? std::to_string(f.line) : "null")
+        << ", \"field\": " << (f.field.empty() ? "null" : jsonString(escapeForTerminal(f.field)))
+        << ", \"severity\": \"" << (f.warning ? "warning" : "error")
+        << "\", \"message\": " << jsonString(shownMessage(f)) << "}";
+    separator = ",\n";
+  }
+  out << (report.findings().empty() ? "" : "\n  ")
+      << "],\n  \"summary\": {\"problems\": " << report.problems() << ", \"warnings\": " << report.warnings()
+      << ", \"text\": " << jsonString(summaryLine(report)) << "}\n}\n";
 }
 
 int reportCampaignAtStart(const std::filesystem::path& folder, const std::string& program,

@@ -19,12 +19,13 @@ struct Finding {
   int line = 0;      // 0 where no line is meaningful
   bool warning = false;
   std::string message;
+  std::string field;  // the record's field the finding is about, as varnholt-campaign(5) names it; or empty
 };
 
 class Report {
  public:
-  void problem(std::string file, int line, std::string message);
-  void warn(std::string file, int line, std::string message);
+  void problem(std::string file, int line, std::string message, std::string field = {});
+  void warn(std::string file, int line, std::string message, std::string field = {});
 
   const std::vector<Finding>& findings() const { return findings_; }
   int problems() const;
@@ -69,5 +70,11 @@ inline constexpr int kStartProblemsShown = 10;
 
 // "N problems, M warnings", with singulars where they fit.
 std::string summaryLine(const Report& report);
+
+// The whole report as one JSON document: the folder, every finding (file, its path, line, field,
+// severity "error" or "warning", message) and the summary. Text from the campaign is escaped as
+// formatFinding escapes it (so the document is plain ASCII) and cut to the same length; a line of 0 and an
+// unknown field are null.
+void writeReportJson(const std::filesystem::path& folder, const Report& report, std::ostream& out);
 
 }  // namespace varnholt::check

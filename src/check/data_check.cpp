@@ -87,19 +87,23 @@ class FieldCheck : public FieldObserver {
     if (read.kind == FieldKind::DescriptionWord) return descriptionWord(read);
     if (read.end < 0) {
       failed_ = true;
-      if (read.start < 0) return endsEarly(label(read));
+      if (read.start < 0) return endsEarly(read);
       const char* expected =
           read.kind == FieldKind::Double ? " should be a number, found " : " should be an int, found ";
-      return problem(read.start, label(read) + expected + quoted(text_.text(read.start)));
+      return problem(read.start, label(read) + expected + quoted(text_.text(read.start)), read.name);
     }
     if (read.kind == FieldKind::Word) {
       const std::string_view word = text_.text(read.start, read.end);
       if (word.size() > read.capacity)
-        problem(read.start, label(read) + " " + quoted(word) + " is longer than " +
-                                std::to_string(read.capacity) + " characters");
+        problem(read.start,
+                label(read) + " " + quoted(word) + " is longer than " + std::to_string(read.capacity) +
+                    " characters",
+                read.name);
       if (word.find('*') != std::string_view::npos)
-        problem(read.start, label(read) + " " + quoted(word) +
-                                " holds a '*', which the game takes for the start of a record");
+        problem(
+            read.start,
+            label(read) + " " + quoted(word) + " holds a '*', which the game takes for the start of a record",
+            read.name);
     }
     afterField(read);
   }
@@ -116,7 +120,8 @@ class FieldCheck : public FieldObserver {
   virtual std::string label(const FieldRead& read) const {
     std::string name = read.name;
     // Repeated fields are told apart by their place; a list's entries, ended by -1, are not.
-    if (read.index > 0 && name != kSkillListField) name += " " + std::to_string(read.index);
+    if (name == kSkillListField) return name + " (ended by -1)";
+    if (read.index > 0) name += " " + std::to_string(read.index);
     if (read.count > 0) name += " of " + std::to_string(read.count);
     return name;
   }
@@ -128,19 +133,20 @@ class FieldCheck : public FieldObserver {
       listLength_ = static_cast<int>(read.index - 1);
   }
 
-  void problem(std::streamoff at, const std::string& message) {
-    report_.problem(file_, text_.lineAt(at), "record " + std::to_string(id_) + ": " + message);
+  void problem(std::streamoff at, const std::string& message, std::string field = {}) {
+    report_.problem(file_, text_.lineAt(at), "record " + std::to_string(id_) + ": " + message,
+                    std::move(field));
   }
 
  private:
-  void endsEarly(const std::string& what) { problem(-1, "the file ends before its " + what); }
+  void endsEarly(const FieldRead& read) { problem(-1, "the file ends before its " + label(read), read.name); }
 
   // A description's words: the first as it comes, the rest up to a lone "*".
   void descriptionWord(const FieldRead& read) {
     if (read.end < 0) {
       failed_ = true;
-      if (read.index == 0) return endsEarly("description");
-      return problem(-1, "the description is not ended by a lone '*'");
+      if (read.index == 0) return endsEarly(read);
+      return problem(-1, "the description is not ended by a lone '*'", read.name);
     }
     const std::string_view word = text_.text(read.start, read.end);
     if (read.index == 0) {
@@ -148,25 +154,30 @@ class FieldCheck : public FieldObserver {
       descriptionCapacity_ = read.capacity;
       if (word == "*") {
         failed_ = true;
-        return problem(read.start, "the description is empty; the game would take the '*' as its text");
+        return problem(read.start, "the description is empty; the game would take the '*' as its text",
+                       read.name);
       }
       descriptionLength_ = word.size();
       return;
     }
     if (word == "*") {
       if (descriptionLength_ > descriptionCapacity_)
-        problem(descriptionStart_, "the description is " + std::to_string(descriptionLength_) +
-                                       " characters long; the skill list holds " +
-                                       std::to_string(descriptionCapacity_));
+        problem(descriptionStart_,
+                "the description is " + std::to_string(descriptionLength_) +
+                    " characters long; the skill list holds " + std::to_string(descriptionCapacity_),
+                read.name);
       return;
     }
     if (word.find('*') != std::string_view::npos)
       problem(read.start,
               "description word " + quoted(word) +
-                  " holds a '*'; the star that opens the next record must stand apart from its number");
+                  " holds a '*'; the star that opens the next record must stand apart from its number",
+              read.name);
     if (word.size() > read.capacity)
-      problem(read.start, "description word " + quoted(word) + " is longer than " +
-                              std::to_string(read.capacity) + " characters");
+      problem(read.start,
+              "description word " + quoted(word) + " is longer than " + std::to_string(read.capacity) +
+                  " characters",
+              read.name);
     descriptionLength_ += 1 + word.size();
   }
 
@@ -187,11 +198,12 @@ class BattleFieldCheck : public FieldCheck {
  public:
   using FieldCheck::FieldCheck;
 
-  std::vector<std::streamoff> entryStarts;  // where each "next character id" stands
+  std::vector<std::streamoff> entryStarts;  // where each entry's character stands
 
  protected:
   std::string label(const FieldRead& read) const override {
-    if (std::string_view(read.name) == kBattleEntryIdField || entryStarts.empty()) return read.name;
+    if (std::string_view(read.name) == kBattleEntryIdField) return "next character (or the closing 0)";
+    if (entryStarts.empty()) return read.name;
     return std::string(read.name) + " of character " + std::to_string(lastId_);
   }
   void afterField(const FieldRead& read) override {
@@ -339,24 +351,28 @@ void checkCharacter(Campaign& c, GameDatabase& database, const Read<Character>& 
   const std::string who = "character " + std::to_string(ch.id) + ": ";
   const bool raceKnown = c.races.contains(ch.raceId), classKnown = c.classes.contains(ch.classId);
   if (!raceKnown)
-    report.problem("chardb.txt", line, who + "race " + std::to_string(ch.raceId) + " is not in racedb.txt");
+    report.problem("chardb.txt", line, who + "race " + std::to_string(ch.raceId) + " is not in racedb.txt",
+                   "race");
   if (!classKnown)
-    report.problem("chardb.txt", line,
-                   who + "class " + std::to_string(ch.classId) + " is not in classdb.txt");
+    report.problem("chardb.txt", line, who + "class " + std::to_string(ch.classId) + " is not in classdb.txt",
+                   "class");
   for (int k = 0; k < ch.skills.count(); ++k)
     if (!c.skills.contains(ch.skills.at(k)))
       report.problem("chardb.txt", line,
-                     who + "skill " + std::to_string(ch.skills.at(k)) + " is not in skilldb.txt");
+                     who + "skill " + std::to_string(ch.skills.at(k)) + " is not in skilldb.txt",
+                     kSkillListField);
   if (read.listed > kSkillSlots)
     report.warn("chardb.txt", line,
                 who + "lists " + std::to_string(read.listed) + " skills; only the last " +
-                    std::to_string(kSkillSlots) + " are kept");
+                    std::to_string(kSkillSlots) + " are kept",
+                kSkillListField);
   for (int slot = 0; slot < kEquipmentSlots; ++slot) {
     const int item = ch.equipment[slot];
     if (!c.items.contains(item))
       report.problem("chardb.txt", line,
                      who + "item " + std::to_string(item) + " in equipment slot " + std::to_string(slot + 1) +
-                         " is not in itemdb.txt");
+                         " is not in itemdb.txt",
+                     "equipment slot");
   }
   const Character& fighter = derived(c, database, ch.id);
   if (raceKnown && classKnown && (fighter.moveRange < 0 || fighter.moveRange > kMaxRange))
@@ -365,12 +381,14 @@ void checkCharacter(Campaign& c, GameDatabase& database, const Read<Character>& 
                        " (race plus class) is outside 0 to " + std::to_string(kMaxRange));
   const int weapon = ch.weapon();
   if (const auto item = c.items.find(weapon); item != c.items.end() && item->second.record.range < 1)
-    report.warn("chardb.txt", line, who + "the weapon's range is 0, so it cannot strike a neighbour");
+    report.warn("chardb.txt", line, who + "the weapon's range is 0, so it cannot strike a neighbour",
+                "equipment slot");
   if (weapon < pictures::swings::kFirstWeapon || weapon > pictures::swings::kLastWeapon)
     report.warn("chardb.txt", line,
                 who + "weapon " + std::to_string(weapon) + " has no swing picture (only weapons " +
                     std::to_string(pictures::swings::kFirstWeapon) + " to " +
-                    std::to_string(pictures::swings::kLastWeapon) + " have one)");
+                    std::to_string(pictures::swings::kLastWeapon) + " have one)",
+                "equipment slot");
   if (fighter.flee < 1)
     report.problem("chardb.txt", line,
                    who + "flee " + std::to_string(fighter.flee) + " is below 1; the hit roll divides by it");
@@ -423,12 +441,14 @@ class BattleCheck {
   static std::string cellText(const BattleEntry& e) {
     return "(" + std::to_string(e.column) + ", " + std::to_string(e.row) + ")";
   }
-  void problem(int line, const std::string& message) { report_.problem("battledb.txt", line, message); }
+  void problem(int line, const std::string& message, std::string field = {}) {
+    report_.problem("battledb.txt", line, message, std::move(field));
+  }
   void warn(int line, const std::string& message) { report_.warn("battledb.txt", line, message); }
 
   void mapIsKnown() {
     if (!mapKnown())
-      problem(b_.line, what_ + "map " + std::to_string(definition_.mapId) + " is not in mapdb.txt");
+      problem(b_.line, what_ + "map " + std::to_string(definition_.mapId) + " is not in mapdb.txt", "map");
   }
 
   // The entries the record may list, and the sprite slots they and the party take.
@@ -445,15 +465,17 @@ class BattleCheck {
 
   void notAPartyMember(const BattleEntry& e, int line, const std::string& who) {
     if (e.characterId >= 1 && e.characterId <= kSelectionSlots)
-      problem(line, who + " has a party member's number (1 to " + std::to_string(kSelectionSlots) + ")");
+      problem(line, who + " has a party member's number (1 to " + std::to_string(kSelectionSlots) + ")",
+              kBattleEntryIdField);
   }
 
   void listedOnce(const BattleEntry& e, int line, const std::string& who) {
-    if (!seen_.insert(e.characterId).second) problem(line, who + " is listed twice");
+    if (!seen_.insert(e.characterId).second) problem(line, who + " is listed twice", kBattleEntryIdField);
   }
 
   void characterIsKnown(const BattleEntry& e, int line, const std::string& who) {
-    if (!c_.characters.contains(e.characterId)) problem(line, who + " is not in chardb.txt");
+    if (!c_.characters.contains(e.characterId))
+      problem(line, who + " is not in chardb.txt", kBattleEntryIdField);
   }
 
   // The speeds of the known characters, by side, for the turn-cycle rules below.
@@ -472,8 +494,10 @@ class BattleCheck {
     if (!mapKnown()) return;
     const int columns = map_->second.record.columns, rows = map_->second.record.rows;
     if (e.column < 1 || e.row < 1 || e.column > columns || e.row > rows)
-      problem(line, who + " stands at " + cellText(e) + ", off the map's " + std::to_string(columns) + " x " +
-                        std::to_string(rows) + " cells");
+      problem(line,
+              who + " stands at " + cellText(e) + ", off the map's " + std::to_string(columns) + " x " +
+                  std::to_string(rows) + " cells",
+              e.column < 1 || e.column > columns ? "column" : "row");
   }
 
   void hasACellOfItsOwn(const BattleEntry& e, int line, const std::string& who) {
@@ -583,18 +607,21 @@ void checkDatabases(const std::filesystem::path& folder, Report& report,
     if (item.record.range < 0 || item.record.range > kMaxRange)
       report.problem("itemdb.txt", item.line,
                      "item " + std::to_string(id) + ": range " + std::to_string(item.record.range) +
-                         " is outside 0 to " + std::to_string(kMaxRange));
+                         " is outside 0 to " + std::to_string(kMaxRange),
+                     "range");
   for (const auto& [id, skill] : c.skills) {
     if (skill.record.range < 0 || skill.record.range > kMaxRange)
       report.problem("skilldb.txt", skill.line,
                      "skill " + std::to_string(id) + ": range " + std::to_string(skill.record.range) +
-                         " is outside 0 to " + std::to_string(kMaxRange));
+                         " is outside 0 to " + std::to_string(kMaxRange),
+                     "range");
     const int kind = skill.record.kind;
     if (kind != kSkillBuff && kind != kSkillDamage && kind != kSkillHeal)
       report.problem("skilldb.txt", skill.line,
                      "skill " + std::to_string(id) + ": kind " + std::to_string(kind) + " is none of " +
                          std::to_string(kSkillBuff) + " (strengthen), " + std::to_string(kSkillDamage) +
-                         " (damage), " + std::to_string(kSkillHeal) + " (heal)");
+                         " (damage), " + std::to_string(kSkillHeal) + " (heal)",
+                     "kind");
   }
   for (const auto& [id, map] : c.maps) {
     const auto [columns, rows] = c.mapSizes[id];
@@ -602,7 +629,8 @@ void checkDatabases(const std::filesystem::path& folder, Report& report,
     if (columns < 1 || rows < 1 || columns > kMaxMapSide || rows > kMaxMapSide)
       report.problem(
           "mapdb.txt", map.line,
-          "map " + std::to_string(id) + ": size " + size + " is outside 1 to " + std::to_string(kMaxMapSide));
+          "map " + std::to_string(id) + ": size " + size + " is outside 1 to " + std::to_string(kMaxMapSide),
+          columns < 1 || columns > kMaxMapSide ? "columns" : "rows");
     else if (columns < kGridCells || rows < kGridCells)
       report.warn("mapdb.txt", map.line,
                   "map " + std::to_string(id) + ": size " + size + " is smaller than " +

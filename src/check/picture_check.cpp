@@ -98,14 +98,18 @@ void checkPalette(const std::filesystem::path& folder, Report& report) {
                    std::count(text->begin(), text->begin() + static_cast<std::ptrdiff_t>(offset), '\n'));
   };
   const std::vector<PaletteNumber> numbers = readPaletteNumbers(*text);
+  static constexpr const char* kFields[4] = {"red", "green", "blue", "flags"};
   for (std::size_t k = 0; k < numbers.size(); ++k) {
     const PaletteNumber& number = numbers[k];
     const std::string entry = "entry " + std::to_string(k / 4);
     const std::string value = std::to_string(number.value);
+    const char* field = kFields[k % 4];
     if (k % 4 == 3 && number.value != 0 && number.value != PC_EXPLICIT && number.value != PC_NOCOLLAPSE)
-      report.problem(name, lineAt(number.offset), entry + ": flags " + value + " are none of 0, 2 and 4");
+      report.problem(name, lineAt(number.offset), entry + ": flags " + value + " are none of 0, 2 and 4",
+                     field);
     else if (k % 4 != 3 && (number.value < 0 || number.value > 255))
-      report.problem(name, lineAt(number.offset), entry + ": " + value + " is outside 0 to 255");
+      report.problem(name, lineAt(number.offset), entry + ": " + field + " " + value + " is outside 0 to 255",
+                     field);
   }
   if (numbers.size() < 4 * 256) {
     // Where the reading stopped: at something that is not a number, or at the end of the file.

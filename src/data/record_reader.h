@@ -21,7 +21,7 @@ void readCharacterFields(FieldReader& in, Character& character);
 void readMapFields(FieldReader& in, MapRecord& map);
 
 // The name a FieldObserver is told for every int of a skill list, its closing -1 included.
-inline constexpr const char* kSkillListField = "skill list (ended by -1)";
+inline constexpr const char* kSkillListField = "skill list";
 
 // The longest word the character record's last, unused field can hold.
 inline constexpr std::size_t kCharacterLastWordSize = 27;

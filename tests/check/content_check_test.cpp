@@ -217,6 +217,24 @@ TEST_F(CampaignCopy, EachBrokenRequirementIsReportedWhereItStands) {
        kEditLine,
        false,
        "name 'AldricTheVeryBold' is longer than 15 characters"},
+      {"item name too long",
+       {replace("itemdb.txt", "*1 Sword ", "*1 SwordOfTheNineteenKings ")},
+       "itemdb.txt",
+       kEditLine,
+       false,
+       "record 1: name 'SwordOfTheNineteenKings' is longer than 19 characters"},
+      {"picture file name too long",
+       {aldricWith("aldric.bmp", "aldric_the_very_bold_knight.bmp")},
+       "chardb.txt",
+       kEditLine,
+       false,
+       "picture file 'aldric_the_very_bold_knight.bmp' is longer than 24 characters"},
+      {"last word too long",
+       {replace("chardb.txt", "aldric.bmp   party", "aldric.bmp   a_party_member_of_the_first_rank")},
+       "chardb.txt",
+       kEditLine,
+       false,
+       "last word 'a_party_member_of_the_first_rank' is longer than 26 characters"},
       {"long description word",
        {replace("skilldb.txt", "A heavy blow:", "A heavyweighted blow:")},
        "skilldb.txt",
@@ -229,6 +247,31 @@ TEST_F(CampaignCopy, EachBrokenRequirementIsReportedWhereItStands) {
        kEditLine,
        false,
        "the skill list holds 51"},
+      {"description without its closing star",
+       {replace("skilldb.txt", "beside. 5 SP\n*", "beside. 5 SP\n")},
+       "skilldb.txt",
+       kAnyLine,
+       false,
+       "record 18: the description is not ended by a lone '*'"},
+      {"empty description",
+       {replace("skilldb.txt", "1 0 1.6 0 2\nA heavy blow: 1.6 x Atk to a foe beside you. 4 SP\n",
+                "1 0 1.6 0 2\n")},
+       "skilldb.txt",
+       kAnyLine,
+       false,
+       "record 1: the description is empty"},
+      {"skill list without its -1",
+       {replace("classdb.txt", "2.2 0.8   1 2 -1", "2.2 0.8   1 2")},
+       "classdb.txt",
+       kAnyLine,
+       false,
+       "record 1: skill list (ended by -1) should be an int, found '*2'"},
+      {"battle without its closing 0",
+       {replace("battledb.txt", "58 10 10 2   0", "58 10 10 2")},
+       "battledb.txt",
+       kEditLine,
+       false,
+       "record 5: the file ends before its next character (or the closing 0)"},
       {"star touching the next skill",
        {replace("skilldb.txt", "* 2 Guard", "*2 Guard")},
        "skilldb.txt",
@@ -308,6 +351,18 @@ TEST_F(CampaignCopy, EachBrokenRequirementIsReportedWhereItStands) {
        kEditLine,
        false,
        "map 1: size 26 x 10 is outside 1 to 25"},
+      {"item range below 0",
+       {replace("itemdb.txt", "0 0 0 0   28 0  6 1", "0 0 0 0   28 0  6 -1")},
+       "itemdb.txt",
+       kEditLine,
+       false,
+       "item 1: range -1 is outside 0 to 8"},
+      {"map without columns",
+       {replace("mapdb.txt", "*1 MillRoad 10 10", "*1 MillRoad 0 10")},
+       "mapdb.txt",
+       kEditLine,
+       false,
+       "map 1: size 0 x 10 is outside 1 to 25"},
       {"map cells cut short",
        {replace("mapdb.txt", "*1 MillRoad 10 10", "*1 MillRoad 10 20")},
        "mapdb.txt",
@@ -334,6 +389,12 @@ TEST_F(CampaignCopy, EachBrokenRequirementIsReportedWhereItStands) {
        kEditLine,
        true,
        "the computer's speeds sum to 34, below 100"},
+      {"sixteen skills",
+       {aldricWith("1 2 -1", "1 2 1 2 1 2 1 2 1 2 1 2 1 2 1 2 -1")},
+       "chardb.txt",
+       kEditLine,
+       true,
+       "character 1: lists 16 skills; only the last 15 are kept"},
       {"weapon without a swing",
        {aldricWith("1  5 7 5 5 5", "5  5 7 5 5 5")},
        "chardb.txt",
@@ -352,7 +413,13 @@ TEST_F(CampaignCopy, EachBrokenRequirementIsReportedWhereItStands) {
        "PALDATA2.PAL",
        12,
        false,
-       "entry 10: 300 is outside 0 to 255"},
+       "entry 10: green 300 is outside 0 to 255"},
+      {"palette flags",
+       {{"PALDATA2.PAL", Op::Write, "", palette(10, "\n1 2 3 1") + palette(245, "")}},
+       "PALDATA2.PAL",
+       12,
+       false,
+       "entry 10: flags 1 are none of 0, 2 and 4"},
       {"picture missing", {{"cur.bmp", Op::Remove, "", ""}}, "cur.bmp", 0, false, "missing"},
       {"character picture missing", {{"aldric.bmp", Op::Remove, "", ""}}, "aldric.bmp", 0, false, "missing"},
       {"not a BMP",
@@ -634,6 +701,67 @@ TEST(Findings, PrintAsFileLineMessageInsideTheFolderWithASummary) {
             "some/dir/chardb.txt:12: character 1: race 30 is not in racedb.txt");
   EXPECT_EQ(formatFinding(".", report.findings()[1]), "mapdb.txt:0: warning: small");
   EXPECT_EQ(summaryLine(report), "1 problem, 1 warning");
+}
+
+TEST(Findings, MakeOneJsonDocumentOfPlainAsciiWithNullsForWhatIsUnknown) {
+  Report report;
+  report.problem("chardb.txt", 12, "record 1: name 'Al\"dric\x1b[2J' is longer than 15 characters", "name");
+  report.warn("mapdb.txt", 0, "map 1: small");
+  std::ostringstream out;
+  writeReportJson("some/dir", report, out);
+  EXPECT_EQ(
+      out.str(),
+      "{\n"
+      "  \"folder\": \"some/dir\",\n"
+      "  \"findings\": [\n"
+      "    {\"file\": \"chardb.txt\", \"path\": \"some/dir/chardb.txt\", \"line\": 12, \"field\": \"name\", "
+      "\"severity\": \"error\", \"message\": \"record 1: name 'Al\\\"dric\\\\x1b[2J' is longer than 15 "
+      "characters\"},\n"
+      "    {\"file\": \"mapdb.txt\", \"path\": \"some/dir/mapdb.txt\", \"line\": null, \"field\": null, "
+      "\"severity\": \"warning\", \"message\": \"map 1: small\"}\n"
+      "  ],\n"
+      "  \"summary\": {\"problems\": 1, \"warnings\": 1, \"text\": \"1 problem, 1 warning\"}\n"
+      "}\n");
+  std::ostringstream empty;
+  writeReportJson(".", Report{}, empty);
+  EXPECT_NE(empty.str().find("\"findings\": [],"), std::string::npos) << empty.str();
+}
+
+TEST_F(CampaignCopy, FindingsNameTheFieldAsTheManualPageDoes) {
+  struct FieldCase {
+    const char* file;
+    std::string from, to;
+    std::string field;  // of the first finding in `file`
+  };
+  const std::vector<FieldCase> cases{
+      {"itemdb.txt", "*1 Sword       12", "*1 Sword       twelve", "atk"},
+      {"itemdb.txt", "0 0 0 0   28 0  6 1", "0 0 0 0   28 0  6 9", "range"},
+      {"skilldb.txt", "A heavy blow:", "A heavyweighted blow:", "description"},
+      {"skilldb.txt", "0 0 0 0   1 0 1.6 0 2", "0 0 0 0   1 0 1.6 0 4", "kind"},
+      {"classdb.txt", "2.2 0.8   1 2 -1", "2.2 0.8   1 2", "skill list"},
+      {"chardb.txt", "*1 Aldric    1 1", "*1 Aldric    30 1", "race"},
+      {"chardb.txt", "1  5 7 5 5 5   aldric.bmp", "1  5 77 5 5 5   aldric.bmp", "equipment slot"},
+      {"chardb.txt", "aldric.bmp   party", "aldric_the_very_bold_knight.bmp party", "picture file"},
+      {"mapdb.txt", "*1 MillRoad 10 10", "*1 MillRoad 10 0", "rows"},
+      {"battledb.txt", "*1 1 ", "*1 9 ", "map"},
+      {"battledb.txt", "12 9 3 2", "12 9 30 2", "row"},
+      {"battledb.txt", "12 9 3 2", "3 9 3 2", "character"},
+      {"PALDATA2.PAL", "\n", "\n-1 ", "red"},
+  };
+  for (const FieldCase& c : cases) {
+    SCOPED_TRACE(c.from + " -> " + c.to);
+    const fs::path path = folder_ / c.file;
+    const std::string original = readFile(path);
+    const auto at = original.find(c.from);
+    ASSERT_NE(at, std::string::npos);
+    writeFile(path, std::string(original).replace(at, c.from.size(), c.to));
+    const Report report = checkCampaign(folder_);
+    writeFile(path, original);
+    const auto found = std::find_if(report.findings().begin(), report.findings().end(),
+                                    [&](const Finding& f) { return f.file == c.file; });
+    ASSERT_NE(found, report.findings().end());
+    EXPECT_EQ(found->field, c.field) << found->message;
+  }
 }
 
 TEST_F(CampaignCopy, HostileFilesAreReportedEscapedAndOversizedOnesUnread) {

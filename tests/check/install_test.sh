@@ -18,6 +18,7 @@ if grep -q '^VARNHOLT_BUILD_SDL:BOOL=ON' "$build/CMakeCache.txt"; then
 fi
 for f in share/applications/varnholt.desktop share/icons/hicolor/scalable/apps/varnholt.svg \
   share/man/man6/varnholt.6 share/man/man1/varnholt-check.1 share/man/man1/varnholt-replay.1 \
+  share/man/man5/varnholt-campaign.5 \
   share/doc/varnholt/copyright share/varnholt/campaign/chardb.txt share/varnholt/campaign/PALDATA2.PAL \
   share/varnholt/campaign/title.BMP; do
   [ -s "$usr/$f" ] || fail "$f missing or empty"
