@@ -10,7 +10,7 @@ set(VARNHOLT_INSTALL_GAMEDIR ${CMAKE_INSTALL_BINDIR} CACHE STRING
 if(TARGET varnholt)
   install(TARGETS varnholt RUNTIME DESTINATION ${VARNHOLT_INSTALL_GAMEDIR})
 endif()
-foreach(program varnholt-replay varnholt-check)
+foreach(program varnholt-replay varnholt-check varnholt-picture)
   if(TARGET ${program})
     install(TARGETS ${program} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
   endif()
@@ -25,6 +25,7 @@ install(FILES ${VARNHOLT_DIST_DIR}/varnholt.desktop DESTINATION ${CMAKE_INSTALL_
 install(FILES ${VARNHOLT_DIST_DIR}/varnholt.svg DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
 install(FILES ${VARNHOLT_DIST_DIR}/varnholt.6 DESTINATION ${CMAKE_INSTALL_MANDIR}/man6)
 install(FILES ${VARNHOLT_DIST_DIR}/varnholt-replay.1 ${VARNHOLT_DIST_DIR}/varnholt-check.1
+  ${VARNHOLT_DIST_DIR}/varnholt-picture.1
   DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 install(FILES ${VARNHOLT_DIST_DIR}/varnholt-campaign.5 DESTINATION ${CMAKE_INSTALL_MANDIR}/man5)
 install(FILES ${VARNHOLT_DIST_DIR}/copyright DESTINATION ${CMAKE_INSTALL_DOCDIR})

@@ -8,7 +8,8 @@
 #      and plays the winning key script to the campaign's end;
 #   5. the installed varnholt-check finds no problem in the installed campaign and draws a battle of it,
 #      and the campaign format's manual page is installed;
-#   6. apt-get purge removes every file the package installed.
+#   6. the installed varnholt-picture turns an installed picture into a PNG and back into the same file;
+#   7. apt-get purge removes every file the package installed.
 # The package is removed again however the check ends.
 #   scripts/check-package.sh [DEB]   (default: the one in build-package/)
 set -euo pipefail
@@ -83,7 +84,7 @@ dpkg -L varnholt >"$work/files.txt"
 echo "== installed programs"
 game=/usr/games/varnholt
 [ -x "$game" ] || fail "$game is not installed"
-for tool in varnholt-replay varnholt-check; do
+for tool in varnholt-replay varnholt-check varnholt-picture; do
   [ "$(command -v "$tool")" = "/usr/bin/$tool" ] || fail "$tool is not /usr/bin/$tool on PATH"
 done
 reported=$("$game" --version) || fail "$game --version exited with $?"
@@ -155,6 +156,14 @@ varnholt-check --preview 5 "$work/preview.png" /usr/share/varnholt/campaign >"$w
   fail "varnholt-check --preview wrote no PNG file"
 tail -n 1 "$work/preview.txt"
 grep -qx '/usr/share/man/man5/varnholt-campaign.5.gz' "$work/files.txt" || fail "varnholt-campaign(5) is not installed"
+
+# A picture of the installed campaign to a PNG and back, in the installed palette: the same file.
+campaign=/usr/share/varnholt/campaign
+varnholt-picture "$campaign/buttons.bmp" "$work/buttons.png" >/dev/null ||
+  fail "installed varnholt-picture could not write a PNG"
+varnholt-picture "$work/buttons.png" "$work/buttons.bmp" --palette "$campaign/PALDATA2.PAL" --sheet buttons ||
+  fail "installed varnholt-picture could not write the BMP"
+cmp -s "$campaign/buttons.bmp" "$work/buttons.bmp" || fail "buttons.bmp through a PNG and back is another file"
 
 echo "== apt-get purge varnholt"
 $sudo apt-get purge -y -q varnholt >"$work/purge.log" 2>&1 || {

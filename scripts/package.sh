@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Builds the Debian package build-package/varnholt_<version>_<arch>.deb: a Release build of the game, its
-# two tools and the default campaign in build-package/ (build/ is never touched), installed under /usr
+# three tools and the default campaign in build-package/ (build/ is never touched), installed under /usr
 # into a staging tree (the game in /usr/games as Debian has it, the tools in /usr/bin), with stripped
 # programs, compressed manual pages and changelog, Depends worked out from the programs by dpkg-shlibdeps,
 # and the archive made by dpkg-deb.
@@ -41,7 +41,7 @@ export CXXFLAGS="$CPPFLAGS $CXXFLAGS"
 
 cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release -DVARNHOLT_BUILD_TESTS=OFF -DVARNHOLT_BUILD_BENCH=OFF \
   -DVARNHOLT_BUILD_SDL=ON -DVARNHOLT_INSTALL_GAMEDIR=games >/dev/null
-if ! cmake --build "$build" -j "$(nproc)" --target varnholt varnholt-replay varnholt-check campaign \
+if ! cmake --build "$build" -j "$(nproc)" --target varnholt varnholt-replay varnholt-check varnholt-picture campaign \
   >"$build/build.log" 2>&1; then
   tail -n 40 "$build/build.log"
   exit 1
@@ -54,7 +54,8 @@ deb=$build/varnholt_${version}_${arch}.deb
 
 rm -rf "$stage"
 DESTDIR=$stage cmake --install "$build" --prefix /usr >"$build/install.log"
-programs=("$stage/usr/games/varnholt" "$stage/usr/bin/varnholt-replay" "$stage/usr/bin/varnholt-check")
+programs=("$stage/usr/games/varnholt" "$stage/usr/bin/varnholt-replay" "$stage/usr/bin/varnholt-check"
+  "$stage/usr/bin/varnholt-picture")
 for program in "${programs[@]}"; do
   [ -x "$program" ] || { echo "package: ${program#"$stage"/} was not installed" >&2; exit 1; }
 done
@@ -111,11 +112,13 @@ Description: turn-based tactical role-playing game on a small 8-bit engine
  Every battle won raises the survivors by one level.
  .
  The game draws an 800x600 picture in 256 palette colours with its own 2D
- engine on SDL2. The package holds the default campaign and two tools:
+ engine on SDL2. The package holds the default campaign and three tools:
  varnholt-replay plays a recorded key script headless and writes the state
- the game ends in, and varnholt-check validates a campaign folder and draws
- a preview of its battles. The manual page varnholt-campaign(5) describes
- every file of a campaign for those who write their own.
+ the game ends in, varnholt-check validates a campaign folder and draws
+ a preview of its battles, and varnholt-picture converts pictures to and
+ from the game's 8-bit BMP files in the campaign's palette. The manual page
+ varnholt-campaign(5) describes every file of a campaign for those who
+ write their own.
 EOF
 (cd "$stage" && find usr -type f -print0 | LC_ALL=C sort -z | xargs -0 md5sum) >"$stage/DEBIAN/md5sums"
 chmod 0644 "$stage/DEBIAN/control" "$stage/DEBIAN/md5sums"

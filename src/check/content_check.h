@@ -46,6 +46,10 @@ void checkDatabases(const std::filesystem::path& folder, Report& report,
 void checkPictures(const std::filesystem::path& folder, const std::vector<std::string>& characterPictures,
                    Report& report);
 
+// A palette file of the folder (the game reads START_PALETTE_FILE): 256 entries of red, green and blue
+// from 0 to 255 and flags 0, 2 or 4, each problem at its line.
+void checkPalette(const std::filesystem::path& folder, const std::string& name, Report& report);
+
 // One picture of the folder, used as `use` describes: it must load with the engine's loader and then hold
 // every cell of the use; empty sheet cells are warned of.
 void checkPicture(const std::filesystem::path& folder, const std::string& name,

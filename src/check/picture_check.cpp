@@ -78,10 +78,7 @@ void checkPicture(const std::filesystem::path& folder, const std::string& name,
   }
 }
 
-namespace {
-
-void checkPalette(const std::filesystem::path& folder, Report& report) {
-  const std::string name = START_PALETTE_FILE;
+void checkPalette(const std::filesystem::path& folder, const std::string& name, Report& report) {
   const content::FileFacts facts = content::inspectFile(folder / name, PALETTE_MAX_FILE_BYTES);
   if (facts.state == content::FileState::TooLarge) {
     report.problem(name, 0, tooLargeProblem(facts, "a palette file"));
@@ -128,11 +125,9 @@ void checkPalette(const std::filesystem::path& folder, Report& report) {
   }
 }
 
-}  // namespace
-
 void checkPictures(const std::filesystem::path& folder, const std::vector<std::string>& characterPictures,
                    Report& report) {
-  checkPalette(folder, report);
+  checkPalette(folder, START_PALETTE_FILE, report);
   for (const pictures::PictureUse& use : pictures::fixedPictureUses())
     checkPicture(folder, use.file, use, report);
   const pictures::PictureUse sheet = pictures::characterSheetUse();
