@@ -1,6 +1,7 @@
 // Parsing the game's command line.
 #include "app/command_line.h"
 
+#include "battle/battle_definition.h"
 #include "cli/option_parser.h"
 
 namespace varnholt::app {
@@ -29,7 +30,14 @@ ParsedCommandLine parseCommandLine(const std::vector<std::string>& args) {
       .flag({"--pointer"}, [&] { settings.pointer = true; })
       .flag({"--no-pointer"}, [&] { settings.pointer = false; })
       .value("--data", "a folder", cli::storeIn(settings.campaign))
-      .value("--record", "a file", cli::storeIn(options.recordFile));
+      .value("--record", "a file", cli::storeIn(options.recordFile))
+      .value("--playtest", "a battle number", [&](const std::string& value) {
+        const auto battle = cli::parseNumber(value, 1);
+        if (!battle || *battle > kLastBattle)
+          return "--playtest is a battle from 1 to " + std::to_string(kLastBattle) + ", not '" + value + "'";
+        options.playtest = *battle;
+        return std::string();
+      });
   const auto parsed = parser.parse(args);
   if (!parsed.ok()) return {std::nullopt, parsed.error};
   return {options, {}};
@@ -56,6 +64,11 @@ std::string usageText(const std::string& program) {
          "  --no-pointer    the mouse pointer stays hidden and clicks and touches do nothing (--pointer,\n"
          "                  the default, undoes pointer = no from the settings file)\n"
          "  --record FILE   write the session's key input to FILE as a key script for varnholt-replay\n"
+         "  --playtest N    for campaign authors: the auto-player wins battles 1 to N-1 unseen, then you\n"
+         "                  play from battle N's party choice (N is 1 to " +
+         std::to_string(kLastBattle) +
+         "); no Continue is offered, the\n"
+         "                  campaign's checkpoint stays as it was, a lost battle can still be retried\n"
          "  --print-settings  print the settings in effect, as a settings file, and exit\n"
          "  --version       print the version and exit\n"
          "  --help          print this text and exit\n"

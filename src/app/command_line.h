@@ -17,6 +17,8 @@ struct Options {
   bool printSettings = false;
   SettingsChanges settings;  // --windowed, --fullscreen, --scaling, --keys, --classic, --pointer, --data
   std::optional<std::string> recordFile;
+  // --playtest N: the auto-player wins the battles before N and the player starts at N's party choice.
+  std::optional<int> playtest;
 };
 
 struct ParsedCommandLine {

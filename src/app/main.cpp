@@ -1,6 +1,7 @@
 // varnholt: the game on the SDL2 backend. Finds the campaign, opens the window, runs the game until it
 // quits or the campaign ends, keeps checkpoints, records the session's keys when asked and saves
-// screenshots on F12.
+// screenshots on F12. With --playtest N the auto-player first wins the battles before N headless and the
+// game starts from the keys it pressed, as a continue does.
 #include <unistd.h>
 
 #include <cstdlib>
@@ -19,6 +20,7 @@
 #include "app/screenshot.h"
 #include "app/settings.h"
 #include "app/skip_waits.h"
+#include "autoplay/playtest.h"
 #include "check/content_check.h"
 #include "platform/sdl/error_window.h"
 #include "platform/sdl/sdl_platform.h"
@@ -152,6 +154,26 @@ int main(int argc, char** argv) {
   if (::chdir(search.found->c_str()) != 0)
     return cannotStart("varnholt: cannot enter the campaign folder " + search.found->string());
 
+  // A playtest: the auto-player plays up to the battle asked for, headless, before the window opens; the
+  // game then runs its keys as it runs a continue's. Short of that battle, it starts where the auto-player
+  // got to and says so.
+  std::optional<shell::Checkpoint> playtestStart;
+  std::string playtestMessage;
+  if (options.playtest) {
+    const int battle = *options.playtest;
+    if (battle > 1)
+      std::cerr << "varnholt: playtest: the auto-player plays battles 1 to " << battle - 1 << "\n";
+    const autoplay::PlaytestStart start = autoplay::preparePlaytest(
+        battle, [](const std::string& line) { std::cerr << "varnholt: playtest: " << line << "\n"; });
+    if (!start.started) return cannotStart("varnholt: " + start.failure);
+    shell::Checkpoint checkpoint;
+    checkpoint.battle = start.battle;
+    checkpoint.frame = start.frames;
+    checkpoint.keys = start.keys;
+    playtestStart = std::move(checkpoint);
+    if (!start.shortfall.empty()) playtestMessage = "varnholt: " + start.shortfall;
+  }
+
   platform::SdlOptions sdlOptions;
   sdlOptions.windowed = settings.window == app::WindowMode::Windowed;
   sdlOptions.scaling =
@@ -224,6 +246,8 @@ int main(int argc, char** argv) {
   shell::CheckpointRun run;
   run.platform = gamePlatform;
   run.checkpoints = checkpoints ? &*checkpoints : nullptr;
+  run.start = playtestStart;
+  run.startMessage = playtestMessage;
   run.prompt = prompt;
   run.log = &std::cerr;
   run.gameChanged = [&](const app::Game* game) {

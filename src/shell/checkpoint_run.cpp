@@ -4,6 +4,7 @@
 #include <memory>
 #include <optional>
 #include <sstream>
+#include <utility>
 
 #include "app/key_recorder.h"
 #include "app/key_script.h"
@@ -28,8 +29,15 @@ CheckpointRunResult runWithCheckpoints(const CheckpointRun& run) {
 
   std::optional<Checkpoint> latest;  // the checkpoint a lost battle may be retried from
   std::optional<Checkpoint> resume;  // the checkpoint the next game fast-forwards to
-  if (run.checkpoints) {
-    Checkpoints::Loaded loaded = run.checkpoints->load();
+  // The file checkpoints go to; the party choices are kept (in memory) with one or with a start.
+  const Checkpoints* store = run.start ? nullptr : run.checkpoints;
+  const bool keeping = store != nullptr || run.start.has_value();
+  std::string startMessage = run.startMessage;
+  if (run.start) {
+    resume = run.start;
+    latest = run.start;
+  } else if (store) {
+    Checkpoints::Loaded loaded = store->load();
     note(loaded.message);
     if (loaded.checkpoint && run.prompt) {
       const int pick = run.prompt->ask(
@@ -104,18 +112,20 @@ CheckpointRunResult runWithCheckpoints(const CheckpointRun& run) {
       previous = now;
       if (fastForward.active()) return;
       if (run.afterFrame) run.afterFrame(session);
-      if (choiceOpened && run.checkpoints) {
+      if (choiceOpened && keeping) {
         kept.flush();
         Checkpoint checkpoint;
         checkpoint.battle = game.battle().battleNumber;
         checkpoint.frame = session;
         checkpoint.keys = keptKeys.str();
-        std::string error;
-        if (!run.checkpoints->keep(checkpoint, error) && run.log) {
-          *run.log << "varnholt: checkpoint not kept: " << error << "\n";
+        if (store) {
+          std::string error;
+          if (!store->keep(checkpoint, error) && run.log) {
+            *run.log << "varnholt: checkpoint not kept: " << error << "\n";
+          }
+          checkpoint.version = store->version();
+          checkpoint.fingerprint = store->fingerprint();
         }
-        checkpoint.version = run.checkpoints->version();
-        checkpoint.fingerprint = run.checkpoints->fingerprint();
         latest = std::move(checkpoint);
       }
       if (game.defeats() != defeats) {
@@ -152,7 +162,7 @@ CheckpointRunResult runWithCheckpoints(const CheckpointRun& run) {
         }
         note("varnholt: the kept keys did not lead back to battle " + std::to_string(resume->battle) +
              "; a new campaign starts");
-        if (run.checkpoints) run.checkpoints->discard();
+        if (store) store->discard();
         resume.reset();
         latest.reset();
         game.gameShutdown();
@@ -160,6 +170,7 @@ CheckpointRunResult runWithCheckpoints(const CheckpointRun& run) {
       }
       base = resume->frame;
       resume.reset();
+      note(std::exchange(startMessage, std::string()));
     }
 
     app::LoopResult result;
@@ -175,7 +186,7 @@ CheckpointRunResult runWithCheckpoints(const CheckpointRun& run) {
     }
     if (recorder) recorder->finish();
     result.frames += base;
-    if (result.reason == app::ExitReason::CampaignEnd && run.checkpoints) run.checkpoints->discard();
+    if (result.reason == app::ExitReason::CampaignEnd && store) store->discard();
     outcome.result = result;
     if (run.finished) run.finished(game, outcome.result);
     return outcome;

@@ -4,8 +4,13 @@
 // at battle N" or "New campaign"); after a lost battle's picture, "Retry battle N" or "Quit". Continuing
 // or retrying runs the kept keys on a fresh game without waits or presenting and hands the same game to
 // the player, so a recording made meanwhile holds the kept keys followed by the new ones.
+//
+// A run given a start (a playtest) fast-forwards to it at once, offering nothing, and keeps the party
+// choices it meets in memory only, for a retry within the session: the campaign's checkpoint file is
+// neither read nor written, so a playtest never takes the place of the campaign played for real.
 
 #include <functional>
+#include <optional>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -21,8 +26,13 @@ namespace varnholt::shell {
 struct CheckpointRun {
   // What the game's keys, clock and pictures come through (the key mode, the holds, the backend).
   platform::Platform* platform = nullptr;
-  // Null: nothing is kept and nothing is offered.
+  // Null: nothing is kept and nothing is offered. Not used when `start` is set.
   const Checkpoints* checkpoints = nullptr;
+  // Set: the game fast-forwards to this checkpoint (its battle and frame are what its keys must lead to)
+  // and is handed to the player there; the party choices met are kept in memory for a retry.
+  std::optional<Checkpoint> start;
+  // Shown once the game stands at `start` (logged and asked as the lines about checkpoints are).
+  std::string startMessage;
   // Null: nothing is asked; a kept checkpoint is still kept, a new campaign starts and a lost battle
   // goes on as the game has it.
   ChoicePrompt* prompt = nullptr;

@@ -48,6 +48,26 @@ TEST(CommandLineTest, RejectsUnknownOptionsAndMissingValues) {
   EXPECT_NE(usageText("varnholt").find("--record FILE"), std::string::npos);
 }
 
+TEST(CommandLineTest, PlaytestTakesABattleOfTheCampaignAndNothingElse) {
+  EXPECT_FALSE(parseCommandLine({}).options->playtest.has_value());
+  for (const auto& [args, battle] : std::vector<std::pair<std::vector<std::string>, int>>{
+           {{"--playtest", "1"}, 1},
+           {{"--playtest=3"}, 3},
+           {{"--windowed", "--playtest", "5", "--record", "k"}, 5}}) {
+    const auto parsed = parseCommandLine(args);
+    ASSERT_TRUE(parsed.options.has_value()) << parsed.error;
+    EXPECT_EQ(parsed.options->playtest, battle);
+  }
+  for (const std::string value : {"0", "6", "-1", "3x", "three", " 2", "99999999999"}) {
+    const auto parsed = parseCommandLine({"--playtest", value});
+    EXPECT_FALSE(parsed.options.has_value()) << value;
+    EXPECT_NE(parsed.error.find("--playtest is a battle from 1 to 5, not '" + value + "'"), std::string::npos)
+        << parsed.error;
+  }
+  EXPECT_FALSE(parseCommandLine({"--playtest"}).options.has_value());
+  EXPECT_NE(usageText("varnholt").find("--playtest N"), std::string::npos);
+}
+
 class ContentLocationTest : public ::testing::Test {
  protected:
   void SetUp() override {

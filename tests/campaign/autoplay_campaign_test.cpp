@@ -6,7 +6,7 @@
 #include <string>
 
 #include "app/key_script.h"
-#include "campaign_run.h"
+#include "autoplay/campaign_run.h"
 #include "data/game_database.h"
 
 namespace varnholt::autoplay {

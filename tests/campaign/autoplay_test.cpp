@@ -8,9 +8,9 @@
 #include <vector>
 
 #include "app/key_script.h"
-#include "auto_player.h"
-#include "campaign_run.h"
-#include "decisions.h"
+#include "autoplay/auto_player.h"
+#include "autoplay/campaign_run.h"
+#include "autoplay/decisions.h"
 
 namespace varnholt::autoplay {
 namespace {

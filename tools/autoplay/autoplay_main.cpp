@@ -1,11 +1,14 @@
 // varnholt-autoplay: plays the campaign headless with the auto-player and writes what it pressed as key
 // scripts for varnholt-replay: one that wins all five battles (trying party choices until one does) and
-// one that loses the first battle.
+// one that loses the first battle; or plays every battle with every party of five and reports how each
+// battle went (the balance report).
 //
 //   varnholt-autoplay --data DIR [--win FILE] [--lose FILE] [--tries N]
+//   varnholt-autoplay --balance DIR [--json] [--jobs N]
 //
-// Exit codes: 0 every script asked for was written and replays to its end; 1 the game could not start,
-// no party choice won, or a written script did not replay as played; 2 bad usage.
+// Exit codes: 0 every script asked for was written and replays to its end, or the report was made (a
+// battle no party wins is in the report, not in the exit code); 1 the game could not start, no party
+// choice won, a written script did not replay as played, or a battle could not be played; 2 bad usage.
 #include <unistd.h>
 
 #include <algorithm>
@@ -16,11 +19,13 @@
 #include <optional>
 #include <sstream>
 #include <string>
+#include <thread>
 
 #include "app/content_location.h"
 #include "app/game_loop.h"
 #include "app/scripted_keyboard.h"
-#include "campaign_run.h"
+#include "autoplay/campaign_run.h"
+#include "balance.h"
 #include "cli/option_parser.h"
 #include "data/game_database.h"
 #include "platform/headless/headless_platform.h"
@@ -35,17 +40,28 @@ using WeaponRange = std::function<int(int item)>;
 
 const char* kUsage =
     "Usage: varnholt-autoplay --data DIR [--win FILE] [--lose FILE] [--tries N]\n"
+    "       varnholt-autoplay --balance DIR [--json] [--jobs N]\n"
     "Plays the campaign in DIR headless and writes key scripts for varnholt-replay.\n"
-    "  --win FILE   a script that wins all five battles (party choices tried until one wins)\n"
-    "  --lose FILE  a script that loses the first battle\n"
-    "  --tries N    party choices tried per battle before going back to the one before, and for\n"
-    "               the lost battle, parties played to find the shortest loss (40)\n";
+    "  --win FILE     a script that wins all five battles (party choices tried until one wins)\n"
+    "  --lose FILE    a script that loses the first battle\n"
+    "  --tries N      party choices tried per battle before going back to the one before, and for\n"
+    "                 the lost battle, parties played to find the shortest loss (40)\n"
+    "  --balance DIR  play every battle of the campaign in DIR with every party of five (56), each\n"
+    "                 from the party choice the auto-player reaches there (the battles before it won,\n"
+    "                 each with the first party that wins it), and print a table per battle: the\n"
+    "                 parties that win, median turns, frames and members lost, the easiest and the\n"
+    "                 hardest party, and a battle no party wins flagged NEVER WON\n"
+    "  --json         the balance report as JSON, every party's result included\n"
+    "  --jobs N       parties played at once, each in a process of its own (the number of cores)\n";
 
 struct Options {
   std::optional<fs::path> dataDir;
   std::optional<fs::path> win;
   std::optional<fs::path> lose;
+  std::optional<fs::path> balance;
+  bool json = false;
   int tries = 40;
+  int jobs = 0;
 };
 
 std::optional<Options> parseArguments(int argc, char** argv) {
@@ -58,36 +74,30 @@ std::optional<Options> parseArguments(int argc, char** argv) {
       .value("--data", "a value", cli::storeIn(options.dataDir))
       .value("--win", "a value", cli::storeIn(options.win))
       .value("--lose", "a value", cli::storeIn(options.lose))
-      .value("--tries", "a value", cli::numberIn(options.tries, 1, "--tries needs a number from 1"));
+      .value("--tries", "a value", cli::numberIn(options.tries, 1, "--tries needs a number from 1"))
+      .value("--balance", "a folder", cli::storeIn(options.balance))
+      .flag({"--json"}, [&] { options.json = true; })
+      .value("--jobs", "a value", cli::numberIn(options.jobs, 1, "--jobs needs a number from 1"));
   const auto parsed = parser.parse(argc, argv);
   if (help) {
     std::cout << kUsage;
     std::exit(0);
   }
   std::string error = parsed.error;
-  if (error.empty() && !options.win && !options.lose) error = "nothing to write: give --win or --lose";
+  if (error.empty() && options.balance && (options.win || options.lose))
+    error = "--balance makes a report, not scripts: give it without --win and --lose";
+  if (error.empty() && options.balance && options.dataDir)
+    error = "--balance names the campaign: give it without --data";
+  if (error.empty() && !options.balance && (options.json || options.jobs != 0))
+    error = "--json and --jobs go with --balance";
+  if (error.empty() && !options.win && !options.lose && !options.balance)
+    error = "nothing to do: give --win, --lose or --balance";
+  if (options.balance) options.dataDir = options.balance;
   if (!error.empty()) {
     std::cerr << "varnholt-autoplay: " << error << "\n" << kUsage;
     return std::nullopt;
   }
   return options;
-}
-
-// The party characters 1..8, best first, by a plain reckoning of how long each lasts and how hard it
-// hits: maximum HP, attack beyond the typical opponent's defence, defence, accuracy and speed.
-std::vector<int> preferenceOf(GameDatabase& database) {
-  std::vector<std::pair<double, int>> scored;
-  for (int id = 1; id <= 8; ++id) {
-    Character character = database.getCharacter(id);
-    character.computeDerived(database);
-    const double score =
-        character.maxHp + 3.0 * character.atk + 2.0 * character.def + character.hit + 0.5 * character.aspd;
-    scored.push_back({-score, id});
-  }
-  std::sort(scored.begin(), scored.end());
-  std::vector<int> preference;
-  for (const auto& [score, id] : scored) preference.push_back(id);
-  return preference;
 }
 
 struct Replayed {
@@ -196,6 +206,26 @@ std::optional<std::string> searchWinningScript(const std::vector<Party>& candida
   return text;
 }
 
+// The balance report on standard output, the battles' progress on standard error.
+int reportBalance(const Options& options, GameDatabase& database, const WeaponRange& weaponRange) {
+  BalanceOptions balance;
+  const unsigned cores = std::thread::hardware_concurrency();
+  balance.jobs = options.jobs > 0 ? options.jobs : static_cast<int>(std::max(1u, cores));
+  balance.limits = pathLimits();
+  balance.progress = [](const std::string& line) { std::cerr << "varnholt-autoplay: " << line << std::endl; };
+  const std::vector<Party> parties = partySets(preferenceOf(database));
+  BalanceReport report = runBalance(parties, weaponRange, balance);
+  for (int id = 1; id <= 8; ++id) report.names.push_back(database.getCharacter(id).name);
+  if (options.json) {
+    writeBalanceJson(std::cout, report);
+  } else {
+    std::cout << formatBalanceTable(report);
+  }
+  for (const BattleBalance& battle : report.battles)
+    if (!battle.failure.empty()) return 1;
+  return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -217,6 +247,8 @@ int main(int argc, char** argv) {
   GameDatabase database;
   const WeaponRange weaponRange = [&database](int item) { return database.getItem(item).range; };
   const std::vector<Party> candidates = partyCandidates(preferenceOf(database));
+
+  if (options->balance) return reportBalance(*options, database, weaponRange);
 
   int status = 0;
   if (options->lose) {

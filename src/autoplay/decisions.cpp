@@ -1,5 +1,5 @@
 // The auto-player's choices: cursor steps, the blow worth striking, the cell worth moving to.
-#include "decisions.h"
+#include "autoplay/decisions.h"
 
 #include <algorithm>
 #include <cmath>

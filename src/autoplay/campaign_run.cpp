@@ -1,7 +1,8 @@
 // Playing the campaign in-process with the auto-player, and the search over party choices.
-#include "campaign_run.h"
+#include "autoplay/campaign_run.h"
 
 #include <algorithm>
+#include <limits>
 #include <numeric>
 #include <sstream>
 
@@ -61,6 +62,10 @@ const char* runEndName(RunEnd end) {
       return "stalled";
     case RunEnd::NoStart:
       return "no start";
+    case RunEnd::ChoiceReached:
+      return "party choice reached";
+    case RunEnd::Stopped:
+      return "stopped";
   }
   return "no start";
 }
@@ -81,6 +86,17 @@ RunResult playCampaign(const std::vector<KeySet>& prefix, AutoPlayer& player, co
   int quietFrames = 0;
   long long fingerprint = 0;
   int framesSinceDefeat = -1;
+  // The lowest HP totals of each side and the fewest combatants the battle has had, and the frames since.
+  struct Lows {
+    long long party = std::numeric_limits<long long>::max();
+    long long others = std::numeric_limits<long long>::max();
+    int combatants = std::numeric_limits<int>::max();
+    int since = 0;
+  } lows;
+  Screen previousScreen = game.flow().screenState;
+  int previousState = game.battle().state;
+  BattleStats current;
+  current.battle = battle;
 
   app::FrameObserver observer;
   observer.beforeFrame = [&](int frame) {
@@ -91,12 +107,35 @@ RunResult playCampaign(const std::vector<KeySet>& prefix, AutoPlayer& player, co
   };
   observer.afterFrame = [&](int frame) {
     const Battle& b = game.battle();
+    const Screen screen = game.flow().screenState;
+    const bool choiceOpened = screen == Screen::Selection && previousScreen != Screen::Selection;
+    previousScreen = screen;
     if (b.battleNumber != battle) {
+      // Won in this frame, which has already cleared the field and loaded the next battle.
+      ++current.frames;
+      result.fought = current;
       battle = b.battleNumber;
+      current = BattleStats{};
+      current.battle = battle;
       battleFrames = quietFrames = 0;
-      if (limits.stopAfterBattle != 0 && battle > limits.stopAfterBattle) throw StopRun{RunEnd::BattleWon};
+      lows = Lows{};
+    } else if (screen == Screen::Battle) {
+      ++current.frames;
+      if (previousState == kStateChoosing && b.state != kStateChoosing) ++current.turns;
+      current.standing = 0;
+      for (int i = 0; i < b.units.count(); ++i)
+        if (b.units.at(i).side == kPlayerSide && b.units.at(i).hp >= 1) ++current.standing;
+      result.fought = current;
     }
-    if (static_cast<std::size_t>(frame) < prefix.size() || game.flow().screenState != Screen::Battle) return;
+    previousState = b.state;
+    if (choiceOpened && limits.stopAfterBattle != 0 && battle > limits.stopAfterBattle)
+      throw StopRun{RunEnd::BattleWon};
+    if (static_cast<std::size_t>(frame) < prefix.size()) return;
+    if (choiceOpened) {
+      if (limits.stopAtChoice == battle) throw StopRun{RunEnd::ChoiceReached};
+      if (limits.atChoice && !limits.atChoice(battle)) throw StopRun{RunEnd::Stopped};
+    }
+    if (screen != Screen::Battle) return;
     if (framesSinceDefeat >= 0) {
       if (++framesSinceDefeat >= limits.framesAfterDefeat) throw StopRun{RunEnd::Lost};
       return;
@@ -111,6 +150,20 @@ RunResult playCampaign(const std::vector<KeySet>& prefix, AutoPlayer& player, co
     fingerprint = now;
     if (++battleFrames > limits.battleFrameLimit || quietFrames > limits.quietFrameLimit)
       throw StopRun{RunEnd::Stalled};
+    if (limits.progressFrameLimit > 0) {
+      long long party = 0;
+      long long others = 0;
+      for (int i = 0; i < b.units.count(); ++i)
+        (b.units.at(i).side == kPlayerSide ? party : others) += b.units.at(i).hp;
+      if (party < lows.party || others < lows.others || b.units.count() < lows.combatants) {
+        lows.party = std::min(lows.party, party);
+        lows.others = std::min(lows.others, others);
+        lows.combatants = std::min(lows.combatants, b.units.count());
+        lows.since = 0;
+      } else if (++lows.since > limits.progressFrameLimit) {
+        throw StopRun{RunEnd::Stalled};
+      }
+    }
   };
 
   try {
@@ -208,6 +261,84 @@ SearchResult searchWinningCampaign(const std::vector<Party>& candidates, int tri
   result.parties = searcher.parties;
   result.run = std::move(searcher.winning);
   return result;
+}
+
+std::vector<int> preferenceOf(GameDatabase& database) {
+  std::vector<std::pair<double, int>> scored;
+  for (int id = 1; id <= 8; ++id) {
+    Character character = database.getCharacter(id);
+    character.computeDerived(database);
+    const double score =
+        character.maxHp + 3.0 * character.atk + 2.0 * character.def + character.hit + 0.5 * character.aspd;
+    scored.push_back({-score, id});
+  }
+  std::sort(scored.begin(), scored.end());
+  std::vector<int> preference;
+  for (const auto& [score, id] : scored) preference.push_back(id);
+  return preference;
+}
+
+std::vector<Party> partySets(const std::vector<int>& preference) {
+  std::vector<Party> sets;
+  std::vector<Party> seen;
+  for (const Party& party : partyCandidates(preference)) {
+    Party sorted = party;
+    std::sort(sorted.begin(), sorted.end());
+    if (std::find(seen.begin(), seen.end(), sorted) != seen.end()) continue;
+    seen.push_back(sorted);
+    sets.push_back(party);
+  }
+  return sets;
+}
+
+RunLimits pathLimits() {
+  RunLimits limits;
+  limits.progressFrameLimit = 4000;
+  return limits;
+}
+
+CampaignPath reachPartyChoice(int goal, const std::vector<Party>& parties,
+                              std::function<int(int)> weaponRange,
+                              const std::function<void(const std::string&)>& log) {
+  CampaignPath path;
+  Party chosen{};
+  RunLimits limits = pathLimits();
+  limits.stopAtChoice = 1;
+  {
+    AutoPlayer player(Style::Fight, weaponRange, [&](int) { return chosen; });
+    RunResult run = playCampaign({}, player, limits);
+    if (run.end != RunEnd::ChoiceReached) {
+      path.failure = run.failure.empty() ? std::string("battle 1's party choice never opened") : run.failure;
+      return path;
+    }
+    path.keys = std::move(run.keys);
+    path.reached = 1;
+  }
+  while (path.reached < goal) {
+    const int battle = path.reached;
+    bool won = false;
+    for (const Party& party : parties) {
+      chosen = party;
+      AutoPlayer player(Style::Fight, weaponRange, [&](int) { return chosen; });
+      limits = pathLimits();
+      limits.stopAfterBattle = battle;
+      RunResult run = playCampaign(path.keys, player, limits);
+      std::ostringstream line;
+      line << "battle " << battle << " party";
+      for (int id : party) line << ' ' << id;
+      line << ": " << runEndName(run.end) << " after " << run.fought.turns << " turns";
+      log(line.str());
+      if (run.end == RunEnd::BattleWon) {
+        path.keys = std::move(run.keys);
+        path.parties.push_back(party);
+        path.reached = battle + 1;
+        won = true;
+        break;
+      }
+    }
+    if (!won) break;
+  }
+  return path;
 }
 
 std::string formatKeyScript(const std::vector<KeySet>& keys, const std::vector<std::string>& header) {

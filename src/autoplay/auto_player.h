@@ -11,7 +11,7 @@
 
 #include "app/game.h"
 #include "app/key_script.h"
-#include "decisions.h"
+#include "autoplay/decisions.h"
 
 namespace varnholt::autoplay {
 

@@ -1,5 +1,5 @@
 // The auto-player's per-frame choice of keys.
-#include "auto_player.h"
+#include "autoplay/auto_player.h"
 
 #include "flow/screen_rules.h"
 
