@@ -14,6 +14,7 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <functional>
 #include <sstream>
 #include <string>
 
@@ -92,8 +93,10 @@ struct FrameWork {
 };
 FrameWork liveWork;
 
-// The game being played live, for varnholt_live_state.
+// The game being played live, for varnholt_live_state: the game, its frames so far and its clock.
 const app::Game* liveGame = nullptr;
+long liveFrames = 0;
+std::function<std::uint32_t()> liveTicks;
 
 }  // namespace
 
@@ -113,6 +116,8 @@ EMSCRIPTEN_KEEPALIVE int varnholt_play(const char* dataDir) {
   }
   liveWork = FrameWork{};
   liveGame = &game;
+  liveFrames = 0;
+  liveTicks = [&web] { return web.ticks(); };
   double frameStart = 0;
   double waitedBefore = 0;
   int screen = 0;
@@ -126,9 +131,11 @@ EMSCRIPTEN_KEEPALIVE int varnholt_play(const char* dataDir) {
     const double work = emscripten_get_now() - frameStart - (web.waitedMilliseconds() - waitedBefore);
     liveWork.total[screen] += work;
     ++liveWork.frames[screen];
+    ++liveFrames;
   };
   const app::LoopResult result = app::runGameLoop(game, web, observer);
   liveGame = nullptr;
+  liveTicks = nullptr;
   game.gameShutdown();
   report("end", web.stopRequested()                             ? "stopped"
                 : result.reason == app::ExitReason::CampaignEnd ? "campaign-end"
@@ -164,13 +171,15 @@ EMSCRIPTEN_KEEPALIVE const char* varnholt_check(const char* dataDir) {
   return text.c_str();
 }
 
-// The live game's screen state, battle number and party size as JSON ("null" when no game runs).
+// The live game's screen state, battle number, party size, frames run and clock as JSON ("null" when no
+// game runs).
 EMSCRIPTEN_KEEPALIVE const char* varnholt_live_state() {
   static std::string text;
   if (liveGame == nullptr) return "null";
   text = "{\"screenState\":" + std::to_string(toNumber(liveGame->flow().screenState)) +
          ",\"battleNumber\":" + std::to_string(liveGame->battle().battleNumber) +
-         ",\"partyCount\":" + std::to_string(liveGame->flow().partyCount) + "}";
+         ",\"partyCount\":" + std::to_string(liveGame->flow().partyCount) +
+         ",\"frames\":" + std::to_string(liveFrames) + ",\"ticks\":" + std::to_string(liveTicks()) + "}";
   return text.c_str();
 }
 

@@ -20,6 +20,13 @@ std::uint64_t loadWord(const std::uint8_t* bytes) {
 // drawing it.
 std::size_t firstDifference(const std::uint8_t* a, const std::uint8_t* b, std::size_t count) {
   std::size_t i = 0;
+  // Equal stretches (most of an idle frame) 32 bytes at a time, with one test for the four words.
+  for (; i + 32 <= count; i += 32) {
+    const std::uint64_t differ =
+        (loadWord(a + i) ^ loadWord(b + i)) | (loadWord(a + i + 8) ^ loadWord(b + i + 8)) |
+        (loadWord(a + i + 16) ^ loadWord(b + i + 16)) | (loadWord(a + i + 24) ^ loadWord(b + i + 24));
+    if (differ != 0) break;
+  }
   for (; i + 8 <= count; i += 8) {
     const std::uint64_t differ = loadWord(a + i) ^ loadWord(b + i);
     if (differ == 0) continue;

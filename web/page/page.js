@@ -48,10 +48,11 @@
   // ---- Messages over the picture ---------------------------------------------------------------
 
   const overlayButtons = ['retry', 'anyway', 'again', 'overlay-default', 'back'];
-  function showOverlay(text, detail = '', buttons = [], detailIsError = false) {
+  function showOverlay(text, detail = '', buttons = [], detailIsError = false, detailIsList = false) {
     $('overlay-text').textContent = text;
     $('overlay-detail').textContent = detail;
     $('overlay-detail').classList.toggle('error', detailIsError);
+    $('overlay-detail').classList.toggle('findings', detailIsList);
     $('progress').hidden = true;
     $('progress-text').textContent = '';
     for (const id of overlayButtons) $(id).hidden = !buttons.includes(id);
@@ -200,6 +201,12 @@
     body.classList.toggle('menu-open', open);
     $('menu-button').setAttribute('aria-expanded', String(open));
   });
+  // A touch or click anywhere else closes the open menu.
+  document.addEventListener('pointerdown', (event) => {
+    if (body.classList.contains('menu-open') && !$('menu').contains(event.target) && event.target !== $('menu-button')) {
+      closeMenu();
+    }
+  }, true);
   $('pad-toggle').addEventListener('click', () => {
     padChoice = !touchKeysWanted();
     closeMenu();
@@ -508,7 +515,7 @@
     showOverlay(`${campaignTitle(campaign)} has ${what}`,
       `The content checker found (${result.summary}):\n` + result.findings.join('\n') +
       '\n\nThe game can start it all the same; what is broken may be missing or wrong in play.',
-      ['anyway', ...elsewhere]);
+      ['anyway', ...elsewhere], false, true);
   }
 
   $('pick').addEventListener('click', () => {

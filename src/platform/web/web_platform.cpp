@@ -55,7 +55,7 @@ constexpr double kIdleAfterMs = 300;
 // (a key going down ends it at once). Every wait still ends at its deadline on the game's clock, and
 // frames come as often as before on the whole; only nobody can see when, as none of them changes the
 // picture.
-constexpr double kMaxLeadMs = 100;
+constexpr double kMaxLeadMs = 250;
 // An idle poll of the keyboard sleeps this long (a key going down ends it at once).
 constexpr unsigned kIdlePollSleepMs = 100;
 
