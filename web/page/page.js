@@ -369,7 +369,8 @@
   $('pad').addEventListener('contextmenu', (event) => event.preventDefault());
 
   function toggleFullscreen() {
-    const target = document.documentElement;
+    // The picture alone, unless the touch keys are needed beside it.
+    const target = body.classList.contains('with-pad') ? document.documentElement : $('screen');
     if (document.fullscreenElement) {
       document.exitFullscreen().catch(() => {});
     } else if (target.requestFullscreen) {
