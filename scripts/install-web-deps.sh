@@ -1,11 +1,11 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the web build needs (Emscripten and Node.js); with --test also what the
-# browser tests need (chromium, and playwright-core from npm at the version the committed lockfile names).
+# Installs the Debian packages the web build needs (Emscripten and Node.js; librsvg2-bin to render the
+# icons, brotli for the precompressed .br files); with --test also what the browser tests need (chromium, and playwright-core from npm at the version the committed lockfile names).
 # Does nothing for what is present already; uses sudo when not run as root.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-packages=(emscripten nodejs)
+packages=(emscripten nodejs librsvg2-bin brotli)
 if [ "${1:-}" = "--test" ]; then
   packages+=(chromium)
 fi

@@ -4,7 +4,8 @@
 #   scripts/web.sh --build-only  install and build, do not serve
 #   scripts/web.sh --port N      serve on another port
 # The native build (build/) makes the default campaign and the font's glyph atlas; the web build
-# (build-web/) makes build-web/site/: static files that any web server can host.
+# (build-web/) makes build-web/site/: static files that any web server can host. They are served by
+# scripts/serve-web.py, as a host should: precompressed, with ETags and Cache-Control.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -32,4 +33,4 @@ cmake --build build-web -j "$(nproc)"
 
 [ "$serve" -eq 1 ] || exit 0
 echo "Varnholt is served on http://localhost:$port/ (Ctrl+C stops it)"
-exec python3 -m http.server "$port" --bind 127.0.0.1 --directory build-web/site
+exec python3 scripts/serve-web.py --port "$port" --bind 127.0.0.1 build-web/site

@@ -1,9 +1,12 @@
 // The game in a browser page. The page calls these exports (through ccall, asynchronously: the game
 // waits with Asyncify) once its files are in the virtual file system:
 //
-//   varnholt_play(dataDir, checkFirst)            plays with the browser's keys and clock
+//   varnholt_play(dataDir)                        plays with the browser's keys and clock
 //   varnholt_replay(dataDir, keysPath, frames)    plays a key script with the headless runner's clock
 //   varnholt_bench(dataDir, frames)               CPU work of battle frames, waits excluded
+//
+// and these directly, at any time (they never wait): varnholt_check(dataDir), the content checker's
+// findings on a campaign folder as JSON; varnholt_live_state() and varnholt_frame_work(screen).
 //
 // What happens goes back to the page through `varnholtPage`: report(kind, text) for errors and the end,
 // replayDone(json, hashes, summary) for a replay.
@@ -11,6 +14,7 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <functional>
 #include <sstream>
 #include <string>
 
@@ -20,6 +24,7 @@
 #include "app/key_script.h"
 #include "app/scripted_keyboard.h"
 #include "check/content_check.h"
+#include "content/content_report.h"
 #include "platform/web/web_platform.h"
 #include "replay/replay_session.h"
 
@@ -43,33 +48,41 @@ void report(const char* kind, const std::string& text) {
   page_report(kind, text.c_str());
 }
 
-// Enters the campaign folder after checking that it holds the game's files; with `checkContent`, also
-// runs the content checker and refuses a campaign with problems. False with the reason on the page.
-bool enterCampaign(const std::string& dataDir, bool checkContent) {
+// Enters the campaign folder after checking that it holds the files the game cannot start without. False
+// with the reason on the page. Problems the content checker would find do not stop it: the game does
+// what it can with them, as the native game does (the page shows the findings and asks first).
+bool enterCampaign(const std::string& dataDir) {
   const auto missing = app::firstMissingFile(dataDir);
   if (missing) {
     report("error", "cannot find the game's content: " + *missing + " is not in the folder " +
                         fs::path(dataDir).filename().string());
     return false;
   }
-  if (checkContent) {
-    const check::Report findings = check::checkCampaign(dataDir);
-    if (findings.problems() > 0) {
-      std::string text = "this campaign cannot be played:\n";
-      for (const check::Finding& finding : findings.findings()) {
-        // Files named as the player knows them: inside the folder they picked.
-        if (!finding.warning) text += check::formatFinding(fs::path(dataDir).filename(), finding) + "\n";
-      }
-      text += check::summaryLine(findings);
-      report("error", text);
-      return false;
-    }
-  }
   if (::chdir(dataDir.c_str()) != 0) {
     report("error", "cannot enter the campaign folder " + dataDir);
     return false;
   }
   return true;
+}
+
+// `text` as a JSON string.
+std::string jsonString(const std::string& text) {
+  std::string out = "\"";
+  for (const char c : text) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (c == '"' || c == '\\') {
+      out += '\\';
+      out += c;
+    } else if (byte < 0x20) {
+      constexpr char kHex[] = "0123456789abcdef";
+      out += "\\u00";
+      out += kHex[byte >> 4];
+      out += kHex[byte & 15];
+    } else {
+      out += c;
+    }
+  }
+  return out + "\"";
 }
 
 // Per-frame CPU work of the live game by screen state (indexed by the screen's number): the frame's time
@@ -80,15 +93,17 @@ struct FrameWork {
 };
 FrameWork liveWork;
 
-// The game being played live, for varnholt_live_state.
+// The game being played live, for varnholt_live_state: the game, its frames so far and its clock.
 const app::Game* liveGame = nullptr;
+long liveFrames = 0;
+std::function<std::uint32_t()> liveTicks;
 
 }  // namespace
 
 extern "C" {
 
-EMSCRIPTEN_KEEPALIVE int varnholt_play(const char* dataDir, int checkContent) {
-  if (!enterCampaign(dataDir, checkContent != 0)) return 1;
+EMSCRIPTEN_KEEPALIVE int varnholt_play(const char* dataDir) {
+  if (!enterCampaign(dataDir)) return 1;
   platform::WebPlatform web(kFontAtlas, false);
   if (!web.openWindow("Varnholt", 800, 600)) {
     report("error", "window set-up failed: " + web.lastError());
@@ -101,6 +116,8 @@ EMSCRIPTEN_KEEPALIVE int varnholt_play(const char* dataDir, int checkContent) {
   }
   liveWork = FrameWork{};
   liveGame = &game;
+  liveFrames = 0;
+  liveTicks = [&web] { return web.ticks(); };
   double frameStart = 0;
   double waitedBefore = 0;
   int screen = 0;
@@ -114,9 +131,11 @@ EMSCRIPTEN_KEEPALIVE int varnholt_play(const char* dataDir, int checkContent) {
     const double work = emscripten_get_now() - frameStart - (web.waitedMilliseconds() - waitedBefore);
     liveWork.total[screen] += work;
     ++liveWork.frames[screen];
+    ++liveFrames;
   };
   const app::LoopResult result = app::runGameLoop(game, web, observer);
   liveGame = nullptr;
+  liveTicks = nullptr;
   game.gameShutdown();
   report("end", web.stopRequested()                             ? "stopped"
                 : result.reason == app::ExitReason::CampaignEnd ? "campaign-end"
@@ -124,13 +143,43 @@ EMSCRIPTEN_KEEPALIVE int varnholt_play(const char* dataDir, int checkContent) {
   return 0;
 }
 
-// The live game's screen state, battle number and party size as JSON ("null" when no game runs).
+// A campaign folder as the page offers it: {"missing": the first file the game cannot start without or
+// null, "problems": N, "warnings": M, "summary": "N problems, M warnings", "findings": ["folder/file:line:
+// message", ...]}, the problems first. The readers' own reports of the files they refuse are held back
+// during the check: the findings say the same.
+EMSCRIPTEN_KEEPALIVE const char* varnholt_check(const char* dataDir) {
+  static std::string text;
+  const fs::path folder(dataDir);
+  const auto missing = app::firstMissingFile(folder);
+  content::ContentReportSink previous = content::setContentReportSink([](const std::string&) {});
+  const check::Report findings = check::checkCampaign(folder);
+  content::setContentReportSink(std::move(previous));
+  text = "{\"missing\":" + (missing ? jsonString(*missing) : std::string("null")) +
+         ",\"problems\":" + std::to_string(findings.problems()) +
+         ",\"warnings\":" + std::to_string(findings.warnings()) +
+         ",\"summary\":" + jsonString(check::summaryLine(findings)) + ",\"findings\":[";
+  bool first = true;
+  for (const bool warnings : {false, true}) {
+    for (const check::Finding& finding : findings.findings()) {
+      if (finding.warning != warnings) continue;
+      // Files named as the player knows them: inside the folder they picked.
+      text += (first ? "" : ",") + jsonString(check::formatFinding(folder.filename(), finding));
+      first = false;
+    }
+  }
+  text += "]}";
+  return text.c_str();
+}
+
+// The live game's screen state, battle number, party size, frames run and clock as JSON ("null" when no
+// game runs).
 EMSCRIPTEN_KEEPALIVE const char* varnholt_live_state() {
   static std::string text;
   if (liveGame == nullptr) return "null";
   text = "{\"screenState\":" + std::to_string(toNumber(liveGame->flow().screenState)) +
          ",\"battleNumber\":" + std::to_string(liveGame->battle().battleNumber) +
-         ",\"partyCount\":" + std::to_string(liveGame->flow().partyCount) + "}";
+         ",\"partyCount\":" + std::to_string(liveGame->flow().partyCount) +
+         ",\"frames\":" + std::to_string(liveFrames) + ",\"ticks\":" + std::to_string(liveTicks()) + "}";
   return text.c_str();
 }
 
@@ -147,7 +196,7 @@ EMSCRIPTEN_KEEPALIVE int varnholt_replay(const char* dataDir, const char* keysPa
     report("error", "key script: " + error);
     return 2;
   }
-  if (!enterCampaign(dataDir, false)) return 1;
+  if (!enterCampaign(dataDir)) return 1;
   platform::WebPlatform web(kFontAtlas, true);
   web.openWindow("Varnholt", 800, 600);
   replay::ReplaySettings settings;
@@ -171,7 +220,7 @@ EMSCRIPTEN_KEEPALIVE int varnholt_replay(const char* dataDir, const char* keysPa
 // Microseconds of CPU work per battle frame: the game driven to battle 1 with the virtual clock, then
 // `frames` battle frames timed, the time spent yielding to the browser taken out.
 EMSCRIPTEN_KEEPALIVE double varnholt_bench(const char* dataDir, int frames) {
-  if (!enterCampaign(dataDir, false)) return -1;
+  if (!enterCampaign(dataDir)) return -1;
   std::string error;
   const auto script = app::KeyScript::parse(
       "1 Enter\n3 Enter\n4 Right\n5 Enter\n6 Right\n7 Enter\n8 Right\n9 Enter\n10 Right\n11 Enter\n", error);

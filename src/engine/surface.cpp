@@ -61,10 +61,16 @@ bool fillRect(Surface& surface, const RECT* rect, std::uint8_t color) {
   return true;
 }
 
+// Sixteen pixels as one value, in the compiler's portable vector extension (SSE2 on x86-64, SIMD128 in a
+// browser build with it). WebAssembly without SIMD128 would split each vector into sixteen single-byte
+// operations, slower than eight bytes in one 64-bit word: such a build takes the word path alone.
+#if !defined(__wasm__) || defined(__wasm_simd128__)
+#define VARNHOLT_BLEND16 1
+#endif
+
+#ifdef VARNHOLT_BLEND16
 namespace {
 
-// Sixteen pixels as one value, in the compiler's portable vector extension (SSE2 on x86-64, SIMD128 in
-// the browser, plain words elsewhere).
 using Bytes16 = std::uint8_t __attribute__((vector_size(16)));
 
 Bytes16 loadBytes16(const std::uint8_t* bytes) {
@@ -83,11 +89,13 @@ void blend16(std::uint8_t* dst, const std::uint8_t* src, Bytes16 keys) {
 }
 
 }  // namespace
+#endif
 
 // Sixteen bytes at a time, each byte taken from the source unless it is the key. A row of sixteen or
 // more ends with one more step that overlaps the last: blending the same source twice changes nothing.
 // Shorter rows go eight bytes, then one, at a time.
 void copyRowColorKeyed(std::uint8_t* dst, const std::uint8_t* src, int count, std::uint8_t key) {
+#ifdef VARNHOLT_BLEND16
   if (count >= 16) {
     Bytes16 keys;
     std::memset(&keys, key, sizeof keys);
@@ -96,6 +104,7 @@ void copyRowColorKeyed(std::uint8_t* dst, const std::uint8_t* src, int count, st
     if (i < count) blend16(dst + count - 16, src + count - 16, keys);
     return;
   }
+#endif
   int i = 0;
   const std::uint64_t keyWord = 0x0101010101010101ULL * key;
   for (; i + 8 <= count; i += 8) {

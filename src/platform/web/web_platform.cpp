@@ -29,8 +29,17 @@ EM_JS(int, page_key_down, (int code), {
 EM_JS(int, page_quit_requested, (), {
   return varnholtPage.quitRequested ? 1 : 0;
 });
-EM_JS(void, page_show_frame, (const std::uint32_t* pixels, int width, int height), {
-  varnholtPage.showFrame(HEAPU8.subarray(pixels, pixels + width * height * 4), width, height);
+EM_JS(int, page_any_key_down, (), {
+  return varnholtPage.anyKeyDown() ? 1 : 0;
+});
+// Sleeps in a browser timer (Asyncify unwinds the game's stack and rewinds it when the timer fires);
+// a key going down, or the page asking the game to stop, ends the sleep early.
+EM_JS(void, page_sleep, (unsigned milliseconds), {
+  Asyncify.handleSleep((wakeUp) => varnholtPage.sleep(milliseconds, wakeUp));
+});
+EM_JS(void, page_show_frame, (const std::uint32_t* pixels, int width, int height, const std::int32_t* rects,
+                              int count), {
+  varnholtPage.showFrame(HEAPU8.buffer, pixels, width, height, HEAP32.subarray(rects >> 2, (rects >> 2) + count * 4));
 });
 // clang-format on
 
@@ -39,6 +48,16 @@ constexpr double kYieldEveryMs = 30;
 // A keyboard read that follows another one without a wait between them (the intro pages poll until
 // Enter) first sleeps this long, so polling costs no CPU and the key events can arrive.
 constexpr unsigned kPollSleepMs = 10;
+// The game is idle once its picture has not changed for this long and no key is down.
+constexpr double kIdleAfterMs = 300;
+// While idle, frames run ahead of the real clock by at most this much: a browser's timer costs more
+// than an idle frame's work, so the game's waits are taken in bursts of a few frames, then one sleep
+// (a key going down ends it at once). Every wait still ends at its deadline on the game's clock, and
+// frames come as often as before on the whole; only nobody can see when, as none of them changes the
+// picture.
+constexpr double kMaxLeadMs = 250;
+// An idle poll of the keyboard sleeps this long (a key going down ends it at once).
+constexpr unsigned kIdlePollSleepMs = 100;
 
 int directKeyCode(DirectKey key) {
   switch (key) {
@@ -93,10 +112,22 @@ Message WebPlatform::peekMessage() {
 }
 
 bool WebPlatform::readKeyboard(std::uint8_t (&state)[256]) {
-  if (!virtualClock_ && readsSinceYield_ > 0 && !stopRequested()) yieldFor(kPollSleepMs);
+  if (!virtualClock_ && readsSinceYield_ > 0 && !stopRequested()) {
+    yieldFor(idle(emscripten_get_now()) ? kIdlePollSleepMs : kPollSleepMs);
+  }
   ++readsSinceYield_;
   page_copy_keys(state);
+  // A key down keeps the game from being idle; once all are up, its picture has to stand still a while.
+  if (!virtualClock_ &&
+      std::any_of(std::begin(state), std::end(state), [](std::uint8_t key) { return key != 0; })) {
+    stillSince_ = emscripten_get_now();
+  }
   return true;
+}
+
+bool WebPlatform::idle(double now) const {
+  return !virtualClock_ && stillSince_ >= 0 && now - stillSince_ >= kIdleAfterMs &&
+         page_any_key_down() == 0 && !stopRequested();
 }
 
 bool WebPlatform::isKeyDown(DirectKey key) {
@@ -107,8 +138,8 @@ bool WebPlatform::isKeyDown(DirectKey key) {
 
 std::uint32_t WebPlatform::ticks() {
   if (virtualClock_) return clock_.now();
-  // performance.now(): monotonic milliseconds since the page loaded.
-  return static_cast<std::uint32_t>(static_cast<std::uint64_t>(emscripten_get_now()));
+  // performance.now(): monotonic milliseconds since the page loaded, and the lead idle frames took.
+  return static_cast<std::uint32_t>(static_cast<std::uint64_t>(emscripten_get_now() + lead_));
 }
 
 void WebPlatform::waitUntil(std::uint32_t deadline) {
@@ -117,10 +148,26 @@ void WebPlatform::waitUntil(std::uint32_t deadline) {
     return;
   }
   while (!stopRequested()) {
-    const auto remaining = static_cast<std::int32_t>(deadline - ticks());
+    const double now = emscripten_get_now();
+    const auto remaining = static_cast<std::int32_t>(
+        deadline - static_cast<std::uint32_t>(static_cast<std::uint64_t>(now + lead_)));
     if (remaining <= 0) return;
-    // Long waits (the splash pictures) in slices, so a stop is seen soon.
-    yieldFor(std::min<unsigned>(static_cast<unsigned>(remaining), 100));
+    if (!idle(now)) {
+      // Long waits (the splash pictures) in slices, so a stop is seen soon.
+      yieldFor(std::min<unsigned>(static_cast<unsigned>(remaining), 100));
+      continue;
+    }
+    if (lead_ + remaining <= kMaxLeadMs) {
+      // The wait is over on the game's clock now: the next frame runs at once, ahead of the real clock.
+      // For the keyboard's polling it was a wait all the same.
+      lead_ += remaining;
+      readsSinceYield_ = 0;
+      return;
+    }
+    // The burst is over: sleep until the real clock reaches the deadline, so the lead is paid off. A
+    // key that ends the sleep early leaves the rest of the lead, and the loop waits normally.
+    yieldFor(static_cast<unsigned>(lead_ + remaining));
+    lead_ = std::max(0.0, lead_ - (emscripten_get_now() - now));
   }
 }
 
@@ -130,7 +177,7 @@ void WebPlatform::yieldNow() {
 
 void WebPlatform::yieldFor(unsigned milliseconds) {
   const double before = emscripten_get_now();
-  emscripten_sleep(milliseconds);
+  page_sleep(milliseconds);
   lastYield_ = emscripten_get_now();
   waited_ += lastYield_ - before;
   readsSinceYield_ = 0;
@@ -142,16 +189,10 @@ bool WebPlatform::present(const Frame& frame) {
     lastError_ = "present: frame without pixels or palette, or with a bad size or pitch";
     return false;
   }
-  const std::size_t count = static_cast<std::size_t>(frame.width) * static_cast<std::size_t>(frame.height);
   width_ = frame.width;
   height_ = frame.height;
-  latest_.resize(count);
-  for (int y = 0; y < frame.height; ++y) {
-    std::memcpy(latest_.data() + static_cast<std::size_t>(y) * frame.width,
-                frame.pixels + static_cast<std::ptrdiff_t>(y) * frame.pitch,
-                static_cast<std::size_t>(frame.width));
-  }
-  std::memcpy(latestPalette_.data(), frame.palette, sizeof(PaletteEntry) * 256);
+  kept_.keep(frame);
+  if (!kept_.unchanged() || stillSince_ < 0) stillSince_ = emscripten_get_now();
   ++presentCount_;
   if (virtualClock_) {
     clock_.framePresented();
@@ -167,30 +208,41 @@ bool WebPlatform::present(const Frame& frame) {
 }
 
 void WebPlatform::showLatest() {
-  if (!latest_.empty()) show();
+  show();
 }
 
 void WebPlatform::show() {
-  const std::size_t count = latest_.size();
-  const bool paletteSame = anyShown_ && samePalette(shownPalette_, latestPalette_.data());
-  if (paletteSame && shown_.size() == count && std::memcmp(shown_.data(), latest_.data(), count) == 0) return;
-  if (!rgbaValid_ || !samePalette(rgbaPalette_, latestPalette_.data())) {
+  if (kept_.empty() || kept_.unchanged()) return;
+  const int width = kept_.width();
+  const std::size_t count = static_cast<std::size_t>(width) * static_cast<std::size_t>(kept_.height());
+  if (!rgbaValid_ || !samePalette(rgbaPalette_, kept_.palette().data())) {
     // ImageData bytes are red, green, blue, alpha in memory order: little-endian words.
-    for (int i = 0; i < 256; ++i) {
-      const PaletteEntry& e = latestPalette_[static_cast<std::size_t>(i)];
-      rgba_[static_cast<std::size_t>(i)] = static_cast<std::uint32_t>(e.red) |
-                                           (static_cast<std::uint32_t>(e.green) << 8) |
-                                           (static_cast<std::uint32_t>(e.blue) << 16) | 0xFF000000u;
+    for (std::size_t i = 0; i < 256; ++i) {
+      const PaletteEntry& e = kept_.palette()[i];
+      rgba_[i] = static_cast<std::uint32_t>(e.red) | (static_cast<std::uint32_t>(e.green) << 8) |
+                 (static_cast<std::uint32_t>(e.blue) << 16) | 0xFF000000u;
     }
-    rgbaPalette_ = latestPalette_;
+    rgbaPalette_ = kept_.palette();
     rgbaValid_ = true;
   }
-  canvas_.resize(count);
-  for (std::size_t i = 0; i < count; ++i) canvas_[i] = rgba_[latest_[i]];
-  page_show_frame(canvas_.data(), width_, height_);
-  shown_ = latest_;
-  shownPalette_ = latestPalette_;
-  anyShown_ = true;
+  if (canvas_.size() != count) canvas_.assign(count, 0xFF000000u);
+  rects_.clear();
+  const auto convert = [&](const FrameRect& r) {
+    for (int y = r.top; y < r.bottom; ++y) {
+      const std::size_t row = static_cast<std::size_t>(y) * static_cast<std::size_t>(width);
+      const std::uint8_t* from = kept_.pixels() + row;
+      std::uint32_t* to = canvas_.data() + row;
+      for (int x = r.left; x < r.right; ++x) to[x] = rgba_[from[x]];
+    }
+    rects_.insert(rects_.end(), {r.left, r.top, r.right - r.left, r.bottom - r.top});
+  };
+  if (kept_.all()) {
+    convert(FrameRect{0, 0, width, kept_.height()});
+  } else {
+    for (const FrameRect& r : kept_.pending()) convert(r);
+  }
+  kept_.clearPending();
+  page_show_frame(canvas_.data(), width, kept_.height(), rects_.data(), static_cast<int>(rects_.size() / 4));
 }
 
 TextRasterizer* WebPlatform::textRasterizer() {

@@ -1,8 +1,9 @@
 #pragma once
 // The browser backend (Emscripten). The page owns the canvas and the keyboard listeners; this side
-// converts each new 8-bit frame through a 256-entry RGBA table into the canvas, reads the keys the page
-// keeps, and waits by handing control back to the browser (Asyncify), so the game's own loop runs
-// unchanged while the page stays responsive.
+// converts the places of each frame that changed through a 256-entry RGBA table and hands just those
+// to the canvas (an unchanged frame costs the page nothing), reads the keys the page keeps, and waits by
+// handing control back to the browser (Asyncify: the game sleeps in a timer, nothing runs until the
+// wait ends), so the game's own loop runs unchanged while the page stays responsive.
 //
 // With a virtual clock it keeps the headless runner's time instead (the same VirtualClock, from 0), so a
 // key script replays exactly as natively.
@@ -14,6 +15,7 @@
 #include <vector>
 
 #include "platform/font/glyph_atlas.h"
+#include "platform/kept_frame.h"
 #include "platform/message_queue.h"
 #include "platform/platform.h"
 #include "platform/virtual_clock.h"
@@ -53,6 +55,8 @@ class WebPlatform : public Platform {
 
  private:
   void show();
+  // Nothing moves: the picture has stood still a while and no key is down (the real clock's `now`).
+  bool idle(double now) const;
   void yieldNow();
   void yieldFor(unsigned milliseconds);
 
@@ -66,20 +70,19 @@ class WebPlatform : public Platform {
 
   int width_ = 0;
   int height_ = 0;
-  std::vector<std::uint8_t> latest_;  // the latest presented frame, rows packed
-  std::array<PaletteEntry, 256> latestPalette_{};
-  std::vector<std::uint8_t> shown_;  // what the canvas holds
-  std::array<PaletteEntry, 256> shownPalette_{};
-  bool anyShown_ = false;
+  KeptFrame kept_;  // the latest presented frame, and where it differs from what the canvas shows
   std::array<std::uint32_t, 256> rgba_{};  // the palette as canvas pixels
   std::array<PaletteEntry, 256> rgbaPalette_{};
   bool rgbaValid_ = false;
-  std::vector<std::uint32_t> canvas_;
+  std::vector<std::uint32_t> canvas_;  // what the canvas shows, as its RGBA pixels
+  std::vector<std::int32_t> rects_;    // the places handed to the page: x, y, width, height each
   std::uint64_t presentCount_ = 0;
   double lastYield_ = 0;
   int readsSinceYield_ = 0;
   bool stopPosted_ = false;
   double waited_ = 0;
+  double stillSince_ = -1;  // when the picture last changed or a key was last seen down (real clock)
+  double lead_ = 0;         // how far idle frames have run ahead of the real clock, in milliseconds
 };
 
 }  // namespace varnholt::platform
