@@ -356,7 +356,9 @@ TEST(SdlSmoke, IdleFramesLeaveTheServerAloneYetAKeyFromItIsSeenAtOnce) {
   const auto elapsed =
       std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start);
   const std::uint64_t idlePumps = platform.serverPumps() - pumpsBefore;
-  EXPECT_LE(idlePumps, static_cast<std::uint64_t>(elapsed.count() / 100 + 2))
+  // Slack of a few pumps: on a loaded machine (the sanitizer build beside other tests) a sleep now and
+  // then ends with the server not yet quiet, and that wait pumps.
+  EXPECT_LE(idlePumps, static_cast<std::uint64_t>(elapsed.count() / 100 + 4))
       << "over " << elapsed.count() << " ms";
   EXPECT_LT(idlePumps, static_cast<std::uint64_t>(FRAMES / 2));
   EXPECT_EQ(platform.frameUploads(), 1u);
