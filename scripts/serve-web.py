@@ -203,6 +203,12 @@ class SiteServer(http.server.ThreadingHTTPServer):
         self.log_lock = threading.Lock()
         self.etags = Etags()
 
+    def handle_error(self, request, client_address):
+        # A browser that drops a kept-alive connection between requests is no fault of the site.
+        if isinstance(sys.exc_info()[1], (BrokenPipeError, ConnectionResetError)):
+            return
+        super().handle_error(request, client_address)
+
 
 def parse_mount(text):
     prefix, equals, folder = text.partition("=")

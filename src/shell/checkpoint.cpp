@@ -177,10 +177,13 @@ std::string Checkpoints::setAside(const std::string& why) const {
   std::error_code code;
   fs::rename(file_, aside, code);
   if (code) {
-    fs::remove(file_, code);
+    std::error_code removed;
+    fs::remove(file_, removed);
+    if (changed_) changed_();
     return "varnholt: the checkpoint " + file_.string() + " " + why + "; it could not be set aside (" +
            code.message() + "); a new campaign starts";
   }
+  if (changed_) changed_();
   return "varnholt: the checkpoint " + file_.string() + " " + why + "; set aside as " + aside.string() +
          "; a new campaign starts";
 }
@@ -222,12 +225,14 @@ bool Checkpoints::keep(Checkpoint checkpoint, std::string& error) const {
   checkpoint.fingerprint = fingerprint_;
   std::error_code code;
   fs::create_directories(file_.parent_path(), code);
-  return replay::writeFileAtomically(file_, formatCheckpoint(checkpoint), error);
+  const bool kept = replay::writeFileAtomically(file_, formatCheckpoint(checkpoint), error);
+  if (kept && changed_) changed_();
+  return kept;
 }
 
 void Checkpoints::discard() const {
   std::error_code code;
-  fs::remove(file_, code);
+  if (fs::remove(file_, code) && changed_) changed_();
 }
 
 }  // namespace varnholt::shell

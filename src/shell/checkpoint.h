@@ -20,6 +20,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -65,6 +66,10 @@ class Checkpoints {
   // Removes the file (a campaign played to its end); a missing file is fine.
   void discard() const;
 
+  // Called after the file was written, removed or set aside, so a store that keeps files elsewhere (the
+  // browser's) can take the change in.
+  void setChanged(std::function<void()> changed) { changed_ = std::move(changed); }
+
   const std::filesystem::path& file() const { return file_; }
   const std::string& version() const { return version_; }
   std::uint64_t fingerprint() const { return fingerprint_; }
@@ -75,6 +80,7 @@ class Checkpoints {
   std::filesystem::path file_;
   std::string version_;
   std::uint64_t fingerprint_;
+  std::function<void()> changed_;
 };
 
 }  // namespace varnholt::shell

@@ -153,6 +153,22 @@ TEST_F(CheckpointFile, KeptAndLoadedWithItsVersionAndFingerprint) {
   EXPECT_FALSE(fs::exists(file_));
 }
 
+TEST_F(CheckpointFile, EveryChangeOfTheFileIsTold) {
+  Checkpoints checkpoints(file_, "0.1.0", 42);
+  int changes = 0;
+  checkpoints.setChanged([&] { ++changes; });
+  checkpoints.discard();
+  EXPECT_EQ(changes, 0) << "removing no file changes nothing";
+  std::string error;
+  ASSERT_TRUE(checkpoints.keep(sample(), error)) << error;
+  EXPECT_EQ(changes, 1);
+  checkpoints.discard();
+  EXPECT_EQ(changes, 2);
+  ASSERT_TRUE(Checkpoints(file_, "0.0.9", 42).keep(sample(), error)) << error;
+  EXPECT_FALSE(checkpoints.load().checkpoint);
+  EXPECT_EQ(changes, 3) << "a file set aside is a change";
+}
+
 TEST_F(CheckpointFile, KeepMakesTheFolder) {
   const Checkpoints checkpoints(folder_ / "a" / "b" / "c.checkpoint", "0.1.0", 42);
   std::string error;

@@ -308,8 +308,8 @@ try {
 
     if (args.measure) measures.push(`idle on the title: ${(await idleShare(page, 5)).toFixed(2)} % of a core (chromium, all processes, 5 s after 4 s on it)`);
 
-    // The keyboard: Escape on the title ends the game, Enter then plays again, and Enter on the title
-    // starts the splash.
+    // The keyboard: Escape on the title asks "Quit Varnholt?" (Escape again keeps playing), Enter on its
+    // Quit ends the game, Enter then plays again, and Enter on the title starts the splash.
     const screens = await page.evaluate(() => window.varnholt.screens);
     const press = async (key) => {
       await page.keyboard.down(key);
@@ -317,11 +317,21 @@ try {
       await page.keyboard.up(key);
       await page.waitForTimeout(250);
     };
+    const framePixels = () => page.evaluate(() => window.varnholt.framePixels());
+    const titlePixels = await framePixels();
     await press('Escape');
+    const asking = await framePixels();
+    check(await page.evaluate(() => window.varnholt.status()) === 'playing' && asking !== titlePixels,
+      'Escape asks before the game ends: a question over the picture');
+    await press('Escape');
+    check(await page.evaluate(() => window.varnholt.status()) === 'playing' && await framePixels() === titlePixels,
+      'Escape again keeps playing, the picture as it was');
+    await press('Escape');
+    await press('Enter');
     await waitFor(page, () => window.varnholt.status() === 'ended', null, 5000).catch(() => {});
     const ended = await overlayText(page);
     check(ended && /ended/.test(ended) && !(await page.isHidden('#again')),
-      `Escape ends the game and the page says so ("${ended}")`);
+      `Escape, then Enter on Quit, ends the game and the page says so ("${ended}")`);
     await press('Enter');
     await waitFor(page, () => window.varnholt.status() === 'playing' && window.varnholt.live() !== null, null, 5000).catch(() => {});
     check((await page.evaluate(() => window.varnholt.status())) === 'playing' && await page.isHidden('#overlay'),
@@ -362,6 +372,18 @@ try {
     await context.close();
     await stopServer(second);
     Object.assign(server, await startServer(args.site, server.port));
+  }
+
+  // ---- ?classic: the game as it was defined, Escape ends it at once --------------------------------
+  {
+    const { page, context } = await openPage(server, '?classic');
+    check(await titleShown(page), 'classic: the title screen appears');
+    await page.keyboard.down('Escape');
+    await page.waitForTimeout(120);
+    await page.keyboard.up('Escape');
+    await waitFor(page, () => window.varnholt.status() === 'ended', null, 5000).catch(() => {});
+    check(/ended/.test(await overlayText(page) || ''), 'classic: Escape ends the game without asking');
+    await context.close();
   }
 
   // ---- A phone: the picture in portrait and lying down, the touch keys play ---------------------
@@ -424,9 +446,137 @@ try {
       const microseconds = 1000 * await page.evaluate((s) => window.varnholt.frameWork(s), screens.battle);
       measures.push(`live battle frame work in the page: ${microseconds.toFixed(0)} µs (the average of all its frames so far on the page's clock, drawing included)`);
     }
+    // Quit asks first ("Quit Varnholt?", Quit highlighted); Enter answers it.
     await tap('#key-quit');
+    check(await page.evaluate(() => window.varnholt.status()) === 'playing', "the touch keys' Quit asks before the game ends");
+    await tap('#key-enter');
     await waitFor(page, () => window.varnholt.status() === 'ended', null, 5000).catch(() => {});
-    check(/ended/.test(await overlayText(page) || ''), "the touch keys' Quit ends the game");
+    check(/ended/.test(await overlayText(page) || ''), "the touch keys' Quit, answered with Enter, ends the game");
+    await context.close();
+  }
+
+  // ---- A phone played by taps on the picture alone ----------------------------------------------
+  // Title, the splash (a tap ends each of its holds), five portraits, then in the battle: Move, a long
+  // press that takes it back, Move again and a cell, Attack and a cell. The live game's state answers
+  // throughout. A reload then offers to continue at the party choice, kept in the browser's storage.
+  {
+    const { page, context } = await openPage(server, '', PHONE);
+    check(await titleShown(page), 'taps: the title screen appears');
+    const screens = await page.evaluate(() => window.varnholt.screens);
+    const game = () => page.evaluate(() => window.varnholt.state());
+    // Frame pixels to the page's CSS pixels through the picture's placement.
+    const at = async (x, y) => {
+      const p = await page.evaluate(() => window.varnholt.placement());
+      return { x: p.left + ((x + 0.5) * p.width) / 800, y: p.top + ((y + 0.5) * p.height) / 600 };
+    };
+    const tapFrame = async (x, y) => {
+      const point = await at(x, y);
+      await page.touchscreen.tap(point.x, point.y);
+    };
+    const cdp = await context.newCDPSession(page);
+    const longPress = async (x, y) => {
+      const point = await at(x, y);
+      await cdp.send('Input.dispatchTouchEvent', { type: 'touchStart', touchPoints: [{ x: point.x, y: point.y }] });
+      await page.waitForTimeout(800);
+      await cdp.send('Input.dispatchTouchEvent', { type: 'touchEnd', touchPoints: [] });
+    };
+    // Taps at (x, y) until `done(state)` holds, at most `tries` times, `gap` ms apart.
+    const tapUntil = async (x, y, done, tries = 8, gap = 400) => {
+      for (let i = 0; i < tries; ++i) {
+        let now = await game();
+        if (now && done(now)) return now;
+        await tapFrame(x, y);
+        const until = Date.now() + gap;
+        while (Date.now() < until) {
+          await page.waitForTimeout(50);
+          now = await game();
+          if (now && done(now)) return now;
+        }
+      }
+      return await game();
+    };
+    const center = (column, row) => [38 * (column - 1) + 15 + 19, 38 * (row - 1) + 105 + 19];
+    const onGrid = ([column, row]) => column >= 1 && column <= 10 && row >= 1 && row <= 10;
+
+    let now = await game();
+    check(now && now.screenState === screens.title && now.exit === 'running',
+      `taps: window.varnholt.state() answers in live play (${now && now.screenState}, ${now && now.exit})`);
+    now = await tapUntil(240, 118, (s) => s.screenState !== screens.title);
+    check(now.screenState === screens.splash, `taps: a tap on Begin starts the splash sequence (${now.screenState})`);
+    const splashStart = Date.now();
+    now = await tapUntil(400, 300, (s) => s.screenState === screens.selection, 60, 500);
+    check(now.screenState === screens.selection,
+      `taps: a tap ends each hold of the splash sequence; the party choice in ${((Date.now() - splashStart) / 1000).toFixed(1)} s`);
+    for (const portrait of [5, 7, 6, 4, 0]) {
+      const before = (await game()).partyCount;
+      now = await tapUntil(75 + 50 * portrait, 130, (s) => s.partyCount > before || s.screenState !== screens.selection);
+    }
+    await waitFor(page, (battle) => window.varnholt.live().screenState === battle, screens.battle, 5000).catch(() => {});
+    now = await game();
+    check(now.screenState === screens.battle && now.partyCount === 5,
+      `taps: five portraits lead to the battle with five members (${now.screenState}, ${now.partyCount})`);
+
+    // The battle waits for a player's command on the command bar.
+    const movePicked = (s) => s.cursorMode === 1 && s.battleCommand === 1;
+    now = await tapUntil(128, 528, movePicked, 30, 500);
+    check(movePicked(now), `taps: a tap on Move puts the cursor on the grid (${now.cursorMode}, ${now.battleCommand})`);
+    await longPress(200, 300);
+    await waitFor(page, () => window.varnholt.state().cursorMode === 2, null, 3000).catch(() => {});
+    now = await game();
+    check(now.cursorMode === 2, `taps: a long press is Backspace: the cursor is back on the command bar (${now.cursorMode})`);
+    now = await tapUntil(128, 528, movePicked);
+    const cells = now.moveCells.filter(onGrid).filter(([c, r]) => c !== now.acting.column || r !== now.acting.row);
+    const far = cells.sort((a, b) => (Math.abs(b[0] - now.gridColumn) + Math.abs(b[1] - now.gridRow)) -
+      (Math.abs(a[0] - now.gridColumn) + Math.abs(a[1] - now.gridRow)))[0];
+    check(Boolean(far), `taps: the move offers cells on the grid (${now.moveCells.length})`);
+    if (far) {
+      const id = now.acting.id;
+      now = await tapUntil(...center(...far), (s) => s.unitWalking === 1 || s.acting.column === far[0] && s.acting.row === far[1], 3);
+      await waitFor(page, () => window.varnholt.state().unitWalking === 0, null, 10000).catch(() => {});
+      now = await game();
+      check(now.acting.id === id && now.acting.column === far[0] && now.acting.row === far[1],
+        `taps: a tap on a cell moves there (${now.acting.column},${now.acting.row} for ${far})`);
+      const attackPicked = (s) => s.cursorMode === 1 && s.battleCommand === 2;
+      now = await tapUntil(28, 528, attackPicked, 10, 500);
+      check(attackPicked(now), `taps: a tap on Attack puts the cursor on the grid (${now.cursorMode}, ${now.battleCommand})`);
+      const foes = new Set(now.units.filter((u) => u.side !== now.acting.side && u.hp > 0).map((u) => `${u.column},${u.row}`));
+      const targets = now.targetCells.filter(onGrid);
+      const target = targets.find(([c, r]) => foes.has(`${c},${r}`)) || targets[0];
+      if (target) {
+        const draws = now.randomDraws;
+        now = await tapUntil(...center(...target), (s) => !attackPicked(s) || s.randomDraws !== draws, 3);
+        check(!attackPicked(now), `taps: a tap on a cell in reach attacks it (${target}, state ${now.battleState}, ${now.randomDraws - draws} draws)`);
+      } else {
+        check(false, 'taps: the attack offers cells on the grid');
+      }
+    }
+    await checkPlacement(page, 'taps: phone portrait', 'width');
+
+    // Quit with the touch keys; the session's recording replays natively to the state it ended in.
+    await page.tap('#key-quit');
+    await page.waitForTimeout(300);
+    await page.tap('#key-enter');
+    await waitFor(page, () => window.varnholt.status() === 'ended', null, 5000).catch(() => {});
+    const keys = await page.evaluate(() => window.varnholt.sessionKeys());
+    const ended = await page.evaluate(() => window.varnholt.lastState());
+    fs.writeFileSync(path.join(work, 'taps.keys'), keys);
+    const native = nativeReplay(path.join(work, 'taps.keys'));
+    check(ended && ended.exit === 'quit' && JSON.stringify(JSON.parse(native.json)) === JSON.stringify(ended),
+      `taps: the session's keys replay natively to the state it ended in (${native.summary}; ${keys.split('\n').length} lines)`);
+
+    // The party choice of battle 1 was kept; a reload offers to continue there ("Continue at battle 1"
+    // highlighted), and Enter goes straight back to it, without the splash.
+    const storage = await page.evaluate(async () => (indexedDB.databases ? (await indexedDB.databases()).map((d) => d.name) : []));
+    check(storage.includes('/state'), `taps: the checkpoint is kept in the browser's IndexedDB (${storage.join(', ')})`);
+    await page.reload();
+    check(await titleShown(page), 'taps: the reload shows the game again');
+    await page.waitForTimeout(1000);
+    await page.tap('#key-enter');
+    await waitFor(page, (selection) => window.varnholt.live() && window.varnholt.live().screenState === selection,
+      screens.selection, 10000).catch(() => {});
+    now = await game();
+    check(now && now.screenState === screens.selection && now.battleNumber === 1 && now.partyCount === 0,
+      `taps: after a reload, Continue goes back to battle 1's party choice (${now && now.screenState}, ${now && now.battleNumber})`);
     await context.close();
   }
 

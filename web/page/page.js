@@ -13,6 +13,14 @@
   // A touch key stays down at least this long, so that the game, which reads the keys once a frame,
   // sees even the shortest tap.
   const MIN_PRESS_MS = 80;
+  // A finger held this long on the picture without moving is a long press: Backspace, as a right click.
+  const LONG_PRESS_MS = 500;
+  // A finger that moves further than this (CSS pixels) before it lifts is no tap.
+  const TAP_SLOP_PX = 16;
+  // Events kept for the game at most, the oldest go first (a game that does not take them: --classic).
+  const EVENT_LIMIT = 1024;
+  // The game's pointer event kinds and buttons, as its C++ side numbers them.
+  const POINTER = Object.freeze({ move: 0, press: 1, release: 2, leave: 3, primary: 1, secondary: 2 });
   const FRAME_WIDTH = 800;
   const FRAME_HEIGHT = 600;
 
@@ -216,9 +224,29 @@
   // ---- Called by the game (C++ through EM_JS) --------------------------------------------------
 
   let sleeper = null;  // ends the game's current sleep early
+  // The key changes and pointer events not yet taken by the game: 7 numbers each (see takeEvents).
+  const keptEvents = [[], []];
+  function keepEvent(kind, fields) {
+    const queue = keptEvents[kind];
+    if (queue.length >= EVENT_LIMIT) queue.shift();
+    queue.push(fields);
+  }
   const page = (window.varnholtPage = {
     keys: new Uint8Array(256),
     quitRequested: false,
+    // Hands the game at most `most` kept events of a kind into `out`: keys as code, down (1 or 0), time;
+    // pointer events as kind, button, touch (1 or 0), x, y (frame pixels), 0, time; times on
+    // performance.now(). Returns how many.
+    takeEvents(kind, out, most) {
+      const queue = keptEvents[kind] || [];
+      const count = Math.min(most, queue.length);
+      for (let i = 0; i < count; ++i) {
+        const fields = queue[i];
+        for (let j = 0; j < 7; ++j) out[i * 7 + j] = fields[j] || 0;
+      }
+      queue.splice(0, count);
+      return count;
+    },
     anyKeyDown() {
       return this.keys.some((key) => key !== 0);
     },
@@ -242,6 +270,9 @@
     },
     hidePointer() {
       canvas.classList.add('no-pointer');
+    },
+    showPointer(shown) {
+      canvas.classList.toggle('no-pointer', !shown);
     },
     // The game's RGBA pixels (`width` x `height` at `pointer` in `buffer`) and the places that changed,
     // as x, y, width, height quadruples: only those are put into the frame and drawn on the canvas.
@@ -290,8 +321,17 @@
       return;
     }
     if (state.mode !== 'play' || state.status !== 'playing' || state.asking) return;
+    if ((page.keys[code] !== 0) === down) return;
     page.keys[code] = down ? 0x80 : 0;
+    keepEvent(0, [code, down ? 1 : 0, performance.now()]);
     if (down) page.wake();
+  }
+  // Every key let go at once (the page lost the focus; a new game starts).
+  function releaseKeys() {
+    for (let code = 0; code < 256; ++code) {
+      if (page.keys[code] !== 0) keepEvent(0, [code, 0, performance.now()]);
+    }
+    page.keys.fill(0);
   }
 
   function keyHandler(down) {
@@ -327,7 +367,95 @@
   window.addEventListener('keydown', keyHandler(true), true);
   window.addEventListener('keyup', keyHandler(false), true);
   // Keys released while the page had no focus would otherwise stay down.
-  window.addEventListener('blur', () => page.keys.fill(0));
+  window.addEventListener('blur', releaseKeys);
+
+  // ---- Taps and clicks on the picture -----------------------------------------------------------
+  // They go to the game as pointer events in frame pixels; its shell turns them into the game's keys. A
+  // mouse's presses, releases and moves go as they come (the right button is the secondary one). A finger
+  // is a tap when it lifts near where it went down (one press and release of the primary button, where
+  // it went down) or a long press when it stays LONG_PRESS_MS (the secondary button); a finger that moves
+  // away is neither, so a slip of the thumb does nothing. Only the first finger counts.
+
+  function framePoint(event) {
+    const box = canvas.getBoundingClientRect();
+    if (box.width <= 0 || box.height <= 0) return { x: -1, y: -1 };
+    return {
+      x: Math.floor(((event.clientX - box.left) * FRAME_WIDTH) / box.width),
+      y: Math.floor(((event.clientY - box.top) * FRAME_HEIGHT) / box.height),
+    };
+  }
+  function pointerWanted() {
+    return state.mode === 'play' && state.status === 'playing' && !state.asking && !body.classList.contains('menu-open');
+  }
+  function keepPointer(kind, button, touch, point) {
+    if (!pointerWanted()) return;
+    const queue = keptEvents[1];
+    const fields = [kind, button, touch ? 1 : 0, point.x, point.y, 0, performance.now()];
+    // Moves in a row: only the latest matters.
+    if (kind === POINTER.move && queue.length && queue[queue.length - 1][0] === POINTER.move) queue[queue.length - 1] = fields;
+    else keepEvent(1, fields);
+    if (kind === POINTER.press) page.wake();
+  }
+  let finger = null;  // the finger on the picture: { id, x, y (CSS), point, timer, done }
+  function endFinger() {
+    if (finger && finger.timer) clearTimeout(finger.timer);
+    finger = null;
+  }
+  canvas.addEventListener('pointerdown', (event) => {
+    event.preventDefault();
+    focusGame();
+    if (event.pointerType === 'mouse') {
+      const button = event.button === 0 ? POINTER.primary : event.button === 2 ? POINTER.secondary : 0;
+      if (!button) return;
+      canvas.setPointerCapture(event.pointerId);
+      keepPointer(POINTER.press, button, false, framePoint(event));
+      return;
+    }
+    if (finger) return;
+    finger = { id: event.pointerId, x: event.clientX, y: event.clientY, point: framePoint(event), timer: null, done: false };
+    const held = finger;
+    held.timer = setTimeout(() => {
+      held.timer = null;
+      held.done = true;
+      keepPointer(POINTER.press, POINTER.secondary, true, held.point);
+      keepPointer(POINTER.release, POINTER.secondary, true, held.point);
+      if (navigator.vibrate) navigator.vibrate(20);
+    }, LONG_PRESS_MS);
+  });
+  canvas.addEventListener('pointermove', (event) => {
+    if (event.pointerType === 'mouse') {
+      keepPointer(POINTER.move, 0, false, framePoint(event));
+      return;
+    }
+    if (finger && finger.id === event.pointerId &&
+        Math.hypot(event.clientX - finger.x, event.clientY - finger.y) > TAP_SLOP_PX) {
+      finger.done = true;
+      if (finger.timer) clearTimeout(finger.timer);
+      finger.timer = null;
+    }
+  });
+  const pointerUp = (event) => {
+    if (event.pointerType === 'mouse') {
+      const button = event.button === 0 ? POINTER.primary : event.button === 2 ? POINTER.secondary : 0;
+      if (button) keepPointer(POINTER.release, button, false, framePoint(event));
+      return;
+    }
+    if (!finger || finger.id !== event.pointerId) return;
+    if (!finger.done && event.type === 'pointerup') {
+      keepPointer(POINTER.press, POINTER.primary, true, finger.point);
+      keepPointer(POINTER.release, POINTER.primary, true, finger.point);
+    }
+    endFinger();
+  };
+  canvas.addEventListener('pointerup', pointerUp);
+  canvas.addEventListener('pointercancel', pointerUp);
+  canvas.addEventListener('pointerleave', (event) => {
+    if (event.pointerType === 'mouse' && !canvas.hasPointerCapture(event.pointerId)) {
+      keepPointer(POINTER.leave, 0, false, { x: -1, y: -1 });
+    }
+  });
+  // The right button and a long press are the game's; the browser's menu never opens over the picture.
+  canvas.addEventListener('contextmenu', (event) => event.preventDefault());
 
   // The touch keys: a finger (or the mouse) on a key holds it down until it lifts, at least MIN_PRESS_MS.
   for (const button of document.querySelectorAll('#pad .key')) {
@@ -415,14 +543,18 @@
     state.status = 'playing';
     state.endReason = null;
     state.error = null;
-    page.keys.fill(0);
+    releaseKeys();
+    keptEvents[0].length = 0;
+    keptEvents[1].length = 0;
+    endFinger();
     page.quitRequested = false;
     hideOverlay();
     closeMenu();
     removePickedExcept(campaign.dir);
     updateStatusLine();
     focusGame();
-    state.running = Module.ccall('varnholt_play', 'number', ['string'], [campaign.dir], { async: true });
+    state.running = Module.ccall('varnholt_play', 'number', ['string', 'number'],
+      [campaign.dir, params.has('classic') ? 1 : 0], { async: true });
     Promise.resolve(state.running).then(() => {
       state.running = null;
       if (state.pendingCampaign) {
@@ -795,10 +927,21 @@
     status: () => state.status,
     error: () => state.error,
     endReason: () => state.endReason,
-    state: () => (state.replay ? JSON.parse(state.replay.json) : null),
-    stateText: () => (state.replay ? state.replay.json : null),
+    // The game's state as a replay reports it: the replay's last, else the live game's now (null when
+    // none runs).
+    state: () => JSON.parse(window.varnholt.stateText() || 'null'),
+    stateText: () => {
+      if (state.replay) return state.replay.json;
+      if (!window.Module || !Module._varnholt_live_game_state) return null;
+      const text = Module.UTF8ToString(Module._varnholt_live_game_state());
+      return text === 'null' ? null : text;
+    },
     hashes: () => (state.replay ? state.replay.hashes : null),
     summary: () => (state.replay ? state.replay.summary : null),
+    // The keys of the session being played (or played last) as a key script, and the state the last
+    // session ended in (null while one runs): what varnholt-replay --keys gives for them.
+    sessionKeys: () => Module.UTF8ToString(Module._varnholt_session_keys()),
+    lastState: () => JSON.parse(Module.UTF8ToString(Module._varnholt_last_state())),
     bench: () => state.bench,
     // Another benchmark run (after the first has ended): resolves to { frames, microsecondsPerFrame }.
     runBench: (frames) => runBench(frames),

@@ -20,6 +20,14 @@ EM_JS(void, page_open_canvas, (int width, int height), {
 EM_JS(void, page_hide_pointer, (), {
   varnholtPage.hidePointer();
 });
+EM_JS(void, page_show_pointer, (int shown), {
+  varnholtPage.showPointer(shown !== 0);
+});
+// Copies at most `most` of the page's kept events of one kind (0 keys, 1 pointer), `fields` numbers each,
+// into `out` and forgets them; the number copied.
+EM_JS(int, page_take_events, (int kind, double* out, int most), {
+  return varnholtPage.takeEvents(kind, HEAPF64.subarray(out >> 3, (out >> 3) + most * 7), most);
+});
 EM_JS(void, page_copy_keys, (std::uint8_t* state), {
   HEAPU8.set(varnholtPage.keys, state);
 });
@@ -75,6 +83,10 @@ bool samePalette(const std::array<PaletteEntry, 256>& a, const PaletteEntry* b) 
   return std::memcmp(a.data(), b, sizeof(PaletteEntry) * 256) == 0;
 }
 
+// Numbers per event the page hands over (the same for both kinds), and events taken per call at most.
+constexpr int kEventFields = 7;
+constexpr int kEventsPerTake = 64;
+
 }  // namespace
 
 WebPlatform::WebPlatform(std::string atlasPath, bool virtualClock)
@@ -95,6 +107,57 @@ bool WebPlatform::openWindow(std::string_view, int width, int height) {
 
 void WebPlatform::hideMousePointer() {
   page_hide_pointer();
+}
+
+void WebPlatform::setMousePointerShown(bool shown) {
+  page_show_pointer(shown ? 1 : 0);
+}
+
+std::uint32_t WebPlatform::eventTicks(double pageMs) {
+  // An event the page kept before the idle frames ran ahead happened no later than now on the game's
+  // clock; later ones carry the lead as the clock does.
+  const std::uint32_t now = ticks();
+  const auto stamped = static_cast<std::uint32_t>(static_cast<std::uint64_t>(std::max(0.0, pageMs + lead_)));
+  return static_cast<std::int32_t>(stamped - now) > 0 ? now : stamped;
+}
+
+void WebPlatform::takeKeyEvents(std::vector<KeyEvent>& events) {
+  if (virtualClock_) return;
+  taken_.resize(static_cast<std::size_t>(kEventsPerTake) * kEventFields);
+  for (;;) {
+    const int count = page_take_events(0, taken_.data(), kEventsPerTake);
+    for (int i = 0; i < count; ++i) {
+      const double* e = taken_.data() + static_cast<std::size_t>(i) * kEventFields;
+      const int code = static_cast<int>(e[0]);
+      if (code <= 0 || code > 255) continue;
+      events.push_back(KeyEvent{static_cast<std::uint8_t>(code), e[1] != 0, eventTicks(e[2])});
+    }
+    if (count < kEventsPerTake) return;
+  }
+}
+
+void WebPlatform::takePointerEvents(std::vector<PointerEvent>& events) {
+  if (virtualClock_) return;
+  taken_.resize(static_cast<std::size_t>(kEventsPerTake) * kEventFields);
+  for (;;) {
+    const int count = page_take_events(1, taken_.data(), kEventsPerTake);
+    for (int i = 0; i < count; ++i) {
+      const double* e = taken_.data() + static_cast<std::size_t>(i) * kEventFields;
+      const int kind = static_cast<int>(e[0]);
+      const int button = static_cast<int>(e[1]);
+      if (kind < 0 || kind > 3 || button < 0 || button > 2) continue;
+      PointerEvent event;
+      event.kind = static_cast<PointerEvent::Kind>(kind);
+      event.button = static_cast<PointerButton>(button);
+      event.touch = e[2] != 0;
+      event.x = static_cast<int>(std::clamp(e[3], -1.0e6, 1.0e6));
+      event.y = static_cast<int>(std::clamp(e[4], -1.0e6, 1.0e6));
+      event.inside = event.x >= 0 && event.y >= 0 && event.x < width_ && event.y < height_;
+      event.ticks = eventTicks(e[6]);
+      events.push_back(event);
+    }
+    if (count < kEventsPerTake) return;
+  }
 }
 
 bool WebPlatform::stopRequested() const {

@@ -30,12 +30,17 @@ class WebPlatform : public Platform {
   bool openWindow(std::string_view title, int width, int height) override;
   void closeWindow() override {}
   void hideMousePointer() override;
+  void setMousePointerShown(bool shown) override;
 
   Message peekMessage() override;
   void postMessage(Message message) override { messages_.post(message); }
 
   bool readKeyboard(std::uint8_t (&state)[256]) override;
   bool isKeyDown(DirectKey key) override;
+  // The page's key changes and its mouse and touch events on the picture, stamped on ticks(). A replay's
+  // virtual clock takes none: its keys come from the script.
+  void takeKeyEvents(std::vector<KeyEvent>& events) override;
+  void takePointerEvents(std::vector<PointerEvent>& events) override;
 
   std::uint32_t ticks() override;
   void waitUntil(std::uint32_t deadline) override;
@@ -43,6 +48,8 @@ class WebPlatform : public Platform {
   bool present(const Frame& frame) override;
   TextRasterizer* textRasterizer() override;
   const std::string& lastError() const override { return lastError_; }
+  // A stop the page asked for is a quit from outside: the shell's questions close at once.
+  bool quitRequested() override { return stopRequested(); }
 
   // Shows the latest frame even when a virtual clock skipped showing it.
   void showLatest();
@@ -59,6 +66,8 @@ class WebPlatform : public Platform {
   bool idle(double now) const;
   void yieldNow();
   void yieldFor(unsigned milliseconds);
+  // The ticks() of an event the page stamped at `pageMs` on its clock (performance.now()).
+  std::uint32_t eventTicks(double pageMs);
 
   std::string atlasPath_;
   bool virtualClock_;
@@ -76,6 +85,7 @@ class WebPlatform : public Platform {
   bool rgbaValid_ = false;
   std::vector<std::uint32_t> canvas_;  // what the canvas shows, as its RGBA pixels
   std::vector<std::int32_t> rects_;    // the places handed to the page: x, y, width, height each
+  std::vector<double> taken_;          // events copied from the page
   std::uint64_t presentCount_ = 0;
   double lastYield_ = 0;
   int readsSinceYield_ = 0;
